@@ -1,0 +1,92 @@
+#include "core/TFont.h"
+
+#include <QFontInfo>
+
+namespace {
+// Pixels per point at the toolkit's reference resolution of 96 dots per inch.
+constexpr double PixelsPerPoint = 96.0 / 72.0;
+} // namespace
+
+QString SubstituteFontFamily(const QString &name)
+{
+    // "MS Sans Serif" and "Arial" are absent on most free desktops; a sans face of similar
+    // metrics keeps the layouts of the forms.
+    if (name.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("DejaVu Sans");
+    if (name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Sans");
+    return name;
+}
+
+TFont::TFont() : TFont(QStringLiteral("MS Sans Serif"), 8) {}
+
+TFont::TFont(const QString &name, int sizePoints, TFontStyles style, TColor color, int charset)
+    : FColor(color), FCharset(charset)
+{
+    FFont.setFamilies({name, SubstituteFontFamily(name), QStringLiteral("DejaVu Sans")});
+    FFont.setPointSize(sizePoints > 0 ? sizePoints : 8);
+    SetStyle(style);
+}
+
+TFont TFont::FromQFont(const QFont &font, TColor color)
+{
+    TFont f;
+    f.FFont = font;
+    f.FColor = color;
+    return f;
+}
+
+int TFont::Size() const
+{
+    if (FFont.pointSize() > 0)
+        return FFont.pointSize();
+    return qRound(FFont.pixelSize() / PixelsPerPoint);
+}
+
+void TFont::SetSize(int points)
+{
+    if (points > 0)
+        FFont.setPointSize(points);
+}
+
+int TFont::Height() const
+{
+    if (FFont.pixelSize() > 0)
+        return -FFont.pixelSize();
+    return -qRound(FFont.pointSizeF() * PixelsPerPoint);
+}
+
+void TFont::SetHeight(int height)
+{
+    if (height < 0)
+        FFont.setPixelSize(-height);
+    else if (height > 0)
+        FFont.setPointSize(height);
+}
+
+TFontStyles TFont::Style() const
+{
+    TFontStyles s = 0;
+    if (FFont.bold())
+        s |= int(TFontStyle::fsBold);
+    if (FFont.italic())
+        s |= int(TFontStyle::fsItalic);
+    if (FFont.underline())
+        s |= int(TFontStyle::fsUnderline);
+    if (FFont.strikeOut())
+        s |= int(TFontStyle::fsStrikeOut);
+    return s;
+}
+
+void TFont::SetStyle(TFontStyles style)
+{
+    FFont.setBold(HasStyle(style, TFontStyle::fsBold));
+    FFont.setItalic(HasStyle(style, TFontStyle::fsItalic));
+    FFont.setUnderline(HasStyle(style, TFontStyle::fsUnderline));
+    FFont.setStrikeOut(HasStyle(style, TFontStyle::fsStrikeOut));
+}
+
+bool TFont::operator==(const TFont &other) const
+{
+    return FFont == other.FFont && FColor == other.FColor && FCharset == other.FCharset;
+}
