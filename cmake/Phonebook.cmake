@@ -31,6 +31,18 @@ function(phonebook_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test phonebook_warnings)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PHONEBOOK_TEST_DATA=${PROJECT_BINARY_DIR}/Data"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PHONEBOOK_TEST_DATA=${PHONEBOOK_DATA_DIR};PHONEBOOK_BIN_DIR=${PROJECT_BINARY_DIR}/bin"
         TIMEOUT 600)
+endfunction()
+
+# phonebook_folder_tests(LIBS ...)
+# Every tst_*.cpp in the calling folder becomes one test executable linked with LIBS.
+function(phonebook_folder_tests)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
+    file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*Fixture*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*Fixture*.h)
+    foreach(source ${sources})
+        get_filename_component(name ${source} NAME_WE)
+        phonebook_test(${name} SOURCES ${source} ${helpers} LIBS ${ARG_LIBS})
+    endforeach()
 endfunction()

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+// Data types of dataset fields, with the toolkit's ordinals.
+enum class TFieldType : int {
+    ftUnknown = 0,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
+    ftDataSet,
+    ftOraBlob,
+    ftOraClob,
+    ftVariant,
+    ftInterface,
+    ftIDispatch,
+    ftGuid,
+};
+
+// How a value of the type is kept in memory.
+enum class TStorageKind { Integer, Float, Text, Bytes };
+
+TStorageKind StorageKindOf(TFieldType type);
+QString FieldTypeName(TFieldType type); // "ftString" ...
+bool IsNumericType(TFieldType type);    // integers, floats, currency, BCD
+bool IsBlobType(TFieldType type);       // memo, BLOb, graphic, OLE ...
