@@ -110,7 +110,7 @@ QString DateTimeToStr(const QDateTime &value)
 QDate StrToDate(const QString &text)
 {
     QString s = text.trimmed();
-    for (QChar sep : {QLatin1Char('/'), QLatin1Char('-'), FormatSettings().DateSeparator})
+    for (QChar sep : {QChar(u'/'), QChar(u'-'), FormatSettings().DateSeparator})
         s.replace(sep, QLatin1Char('.'));
     const QStringList parts = s.split(QLatin1Char('.'));
     if (parts.size() != 3)
