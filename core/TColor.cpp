@@ -63,29 +63,29 @@ static_assert(std::size(ColorIdents) == 42);
 // Classic desktop values for the system colours that a palette has no role for.
 constexpr TColor ClassicSystemColors[] = {
     RGBColor(200, 200, 200), // scroll bar
-    RGBColor(0, 0, 0),       // desktop
-    RGBColor(10, 36, 106),   // active caption
+    RGBColor(0, 0, 0), // desktop
+    RGBColor(10, 36, 106), // active caption
     RGBColor(128, 128, 128), // inactive caption
     RGBColor(212, 208, 200), // menu
     RGBColor(255, 255, 255), // window
-    RGBColor(0, 0, 0),       // window frame
-    RGBColor(0, 0, 0),       // menu text
-    RGBColor(0, 0, 0),       // window text
+    RGBColor(0, 0, 0), // window frame
+    RGBColor(0, 0, 0), // menu text
+    RGBColor(0, 0, 0), // window text
     RGBColor(255, 255, 255), // caption text
     RGBColor(212, 208, 200), // active border
     RGBColor(212, 208, 200), // inactive border
     RGBColor(128, 128, 128), // application workspace
-    RGBColor(10, 36, 106),   // highlight
+    RGBColor(10, 36, 106), // highlight
     RGBColor(255, 255, 255), // highlight text
     RGBColor(212, 208, 200), // button face
     RGBColor(128, 128, 128), // button shadow
     RGBColor(128, 128, 128), // grey text
-    RGBColor(0, 0, 0),       // button text
+    RGBColor(0, 0, 0), // button text
     RGBColor(212, 208, 200), // inactive caption text
     RGBColor(255, 255, 255), // button highlight
-    RGBColor(64, 64, 64),    // 3-D dark shadow
+    RGBColor(64, 64, 64), // 3-D dark shadow
     RGBColor(212, 208, 200), // 3-D light
-    RGBColor(0, 0, 0),       // info text
+    RGBColor(0, 0, 0), // info text
     RGBColor(255, 255, 225), // info background
 };
 
@@ -206,7 +206,8 @@ QString ColorToString(TColor color)
 {
     if (auto name = ColorToIdent(color))
         return *name;
-    return QLatin1Char('$') + QStringLiteral("%1").arg(uint32_t(color), 8, 16, QLatin1Char('0')).toUpper();
+    return QLatin1Char('$')
+        + QStringLiteral("%1").arg(uint32_t(color), 8, 16, QLatin1Char('0')).toUpper();
 }
 
 std::optional<TColor> StringToColor(const QString &text)

@@ -13,7 +13,10 @@ using TColor = int32_t;
 
 namespace Colors {
 constexpr TColor SystemColorBit = TColor(0x80000000u);
-constexpr TColor System(int index) { return TColor(0x80000000u | uint32_t(index)); }
+constexpr TColor System(int index)
+{
+    return TColor(0x80000000u | uint32_t(index));
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -68,7 +71,10 @@ constexpr TColor RGBColor(int r, int g, int b)
     return TColor((uint32_t(b & 0xFF) << 16) | (uint32_t(g & 0xFF) << 8) | uint32_t(r & 0xFF));
 }
 
-inline bool IsSystemColor(TColor c) { return (uint32_t(c) & 0x80000000u) != 0; }
+inline bool IsSystemColor(TColor c)
+{
+    return (uint32_t(c) & 0x80000000u) != 0;
+}
 
 // The plain 0x00BBGGRR value of a colour, system colours resolved through the palette.
 TColor ColorToRGB(TColor color);

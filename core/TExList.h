@@ -6,11 +6,12 @@
 
 // A list of object pointers that, when it owns its objects, frees them on Clear, Delete and
 // destruction. Deleting an entry closes the gap.
-template <class T>
-class TExList
+template <class T> class TExList
 {
 public:
-    explicit TExList(bool ownsObjects = true) : FOwnsObjects(ownsObjects) {}
+    explicit TExList(bool ownsObjects = true)
+        : FOwnsObjects(ownsObjects)
+    { }
     ~TExList() { Clear(); }
     TExList(const TExList &) = delete;
     TExList &operator=(const TExList &) = delete;

@@ -18,10 +18,13 @@ QString SubstituteFontFamily(const QString &name)
     return name;
 }
 
-TFont::TFont() : TFont(QStringLiteral("MS Sans Serif"), 8) {}
+TFont::TFont()
+    : TFont(QStringLiteral("MS Sans Serif"), 8)
+{ }
 
 TFont::TFont(const QString &name, int sizePoints, TFontStyles style, TColor color, int charset)
-    : FColor(color), FCharset(charset)
+    : FColor(color)
+    , FCharset(charset)
 {
     FFont.setFamilies({name, SubstituteFontFamily(name), QStringLiteral("DejaVu Sans")});
     FFont.setPointSize(sizePoints > 0 ? sizePoints : 8);

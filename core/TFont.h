@@ -9,7 +9,10 @@
 enum class TFontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = int; // a combination of TFontStyle flags
 
-inline bool HasStyle(TFontStyles styles, TFontStyle s) { return (styles & int(s)) != 0; }
+inline bool HasStyle(TFontStyles styles, TFontStyle s)
+{
+    return (styles & int(s)) != 0;
+}
 
 namespace Charsets {
 constexpr int ANSI_CHARSET = 0;
@@ -24,7 +27,7 @@ class TFont
 public:
     TFont();
     TFont(const QString &name, int sizePoints, TFontStyles style = 0,
-          TColor color = Colors::clWindowText, int charset = Charsets::DEFAULT_CHARSET);
+        TColor color = Colors::clWindowText, int charset = Charsets::DEFAULT_CHARSET);
     static TFont FromQFont(const QFont &font, TColor color = Colors::clWindowText);
 
     QString Name() const { return FFont.family(); }

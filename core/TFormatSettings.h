@@ -3,8 +3,8 @@
 #include <QChar>
 #include <QDate>
 #include <QDateTime>
-#include <QString>
 #include <QLocale>
+#include <QString>
 #include <QTime>
 
 // Process-wide formatting of dates, times and numbers, as the toolkit keeps it. The directory
@@ -21,11 +21,12 @@ struct TFormatSettings
 
 TFormatSettings &FormatSettings();
 
-// Formats with a toolkit date/time pattern: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss z zzz,
+// Formats with a toolkit date/time pattern: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss z
+// zzz,
 // "/" for the date separator, ":" for the time separator, quoted text kept as is.
 QString FormatDateTime(const QString &pattern, const QDateTime &value);
-QString DateToStr(const QDate &date);          // short date format
-QString TimeToStr(const QTime &time);          // long time format
+QString DateToStr(const QDate &date); // short date format
+QString TimeToStr(const QTime &time); // long time format
 QString DateTimeToStr(const QDateTime &value); // short date, then the time unless it is midnight
 
 // Reads a date typed in the short date format's field order (day, month, year), with any of

@@ -35,15 +35,12 @@ TStorageKind StorageKindOf(TFieldType type)
 
 QString FieldTypeName(TFieldType type)
 {
-    static constexpr std::array names = {
-        "ftUnknown",  "ftString",     "ftSmallint",  "ftInteger",    "ftWord",
-        "ftBoolean",  "ftFloat",      "ftCurrency",  "ftBCD",        "ftDate",
-        "ftTime",     "ftDateTime",   "ftBytes",     "ftVarBytes",   "ftAutoInc",
-        "ftBlob",     "ftMemo",       "ftGraphic",   "ftFmtMemo",    "ftParadoxOle",
-        "ftDBaseOle", "ftTypedBinary", "ftCursor",   "ftFixedChar",  "ftWideString",
-        "ftLargeint", "ftADT",        "ftArray",     "ftReference",  "ftDataSet",
-        "ftOraBlob",  "ftOraClob",    "ftVariant",   "ftInterface",  "ftIDispatch",
-        "ftGuid"};
+    static constexpr std::array names = {"ftUnknown", "ftString", "ftSmallint", "ftInteger",
+        "ftWord", "ftBoolean", "ftFloat", "ftCurrency", "ftBCD", "ftDate", "ftTime", "ftDateTime",
+        "ftBytes", "ftVarBytes", "ftAutoInc", "ftBlob", "ftMemo", "ftGraphic", "ftFmtMemo",
+        "ftParadoxOle", "ftDBaseOle", "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString",
+        "ftLargeint", "ftADT", "ftArray", "ftReference", "ftDataSet", "ftOraBlob", "ftOraClob",
+        "ftVariant", "ftInterface", "ftIDispatch", "ftGuid"};
     const auto i = size_t(type);
     return i < names.size() ? QString::fromLatin1(names[i]) : QStringLiteral("ftUnknown");
 }

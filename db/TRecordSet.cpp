@@ -2,7 +2,6 @@
 
 #include "db/EDatabaseError.h"
 
-
 namespace {
 const QDateTime DateTimeOrigin(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
 } // namespace
@@ -10,7 +9,8 @@ const QDateTime DateTimeOrigin(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
 int TRecordSet::AddColumn(const QString &name, TFieldType type, int size)
 {
     if (FRowCount > 0)
-        throw EDatabaseError(QStringLiteral("Cannot add column %1 to a filled record set").arg(name));
+        throw EDatabaseError(
+            QStringLiteral("Cannot add column %1 to a filled record set").arg(name));
     Column c;
     c.Info = {name, type, size};
     c.Kind = StorageKindOf(type);
@@ -47,7 +47,8 @@ TRecordSet::Column &TRecordSet::Writable(int column, TStorageKind kind)
 {
     Column &c = FColumns.at(size_t(column));
     if (c.Count != FRowCount)
-        throw EDatabaseError(QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
+        throw EDatabaseError(
+            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
     const bool textual = kind == TStorageKind::Text || kind == TStorageKind::Bytes;
     const bool columnTextual = c.Kind == TStorageKind::Text || c.Kind == TStorageKind::Bytes;
     if (kind != c.Kind && !(textual && columnTextual))
@@ -60,7 +61,8 @@ void TRecordSet::AppendNull(int column)
 {
     Column &c = FColumns.at(size_t(column));
     if (c.Count != FRowCount)
-        throw EDatabaseError(QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
+        throw EDatabaseError(
+            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
     ++c.Count;
     c.Nulls.push_back(true);
     switch (c.Kind) {

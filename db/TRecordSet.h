@@ -76,7 +76,7 @@ private:
         TStorageKind Kind = TStorageKind::Integer;
         std::vector<int64_t> Ints;
         std::vector<double> Floats;
-        std::vector<uint64_t> Offsets{0}; // Offsets[row] .. Offsets[row + 1] in Arena
+        std::vector<uint64_t> Offsets {0}; // Offsets[row] .. Offsets[row + 1] in Arena
         std::string Arena;
         std::vector<bool> Nulls;
         int Count = 0;
