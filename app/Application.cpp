@@ -1,0 +1,93 @@
+#include "app/Application.h"
+
+#include "core/Exception.h"
+
+#include <QEvent>
+#include <QMessageBox>
+#include <QWidget>
+
+namespace {
+const char HintProperty[] = "phonebookHint";
+} // namespace
+
+TApplication::TApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{ }
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        TrackHint(receiver, event);
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        HandleException(e);
+    } catch (...) {
+        HandleException(Exception(QStringLiteral("Unknown error")));
+    }
+    return true;
+}
+
+void TApplication::HandleException(const std::exception &e)
+{
+    const auto *own = dynamic_cast<const Exception *>(&e);
+    const QString message = own ? own->Message() : QString::fromLocal8Bit(e.what());
+    if (FExceptionSink) {
+        FExceptionSink(message);
+        return;
+    }
+    QMessageBox box(
+        QMessageBox::Critical, applicationDisplayName(), message, QMessageBox::Ok, activeWindow());
+    box.exec();
+}
+
+void TApplication::SetHint(const QString &hint)
+{
+    if (hint == FHint)
+        return;
+    FHint = hint;
+    emit HintChanged();
+}
+
+QString TApplication::GetShortHint(const QString &hint)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.left(bar);
+}
+
+QString TApplication::GetLongHint(const QString &hint)
+{
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+void TApplication::SetWidgetHint(QWidget *widget, const QString &hint)
+{
+    widget->setProperty(HintProperty, hint);
+    widget->setToolTip(GetShortHint(hint));
+}
+
+// The hint follows the mouse: entering a control (or a child of one) with a hint makes it
+// current; leaving a window clears it.
+void TApplication::TrackHint(QObject *receiver, QEvent *event)
+{
+    if (event->type() != QEvent::Enter && event->type() != QEvent::Leave)
+        return;
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    if (!widget)
+        return;
+    if (event->type() == QEvent::Leave) {
+        if (widget->isWindow())
+            SetHint(QString());
+        return;
+    }
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        const QVariant hint = w->property(HintProperty);
+        if (hint.isValid()) {
+            SetHint(GetLongHint(hint.toString()));
+            return;
+        }
+        if (w->isWindow())
+            break;
+    }
+    SetHint(QString());
+}

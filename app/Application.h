@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+#include <exception>
+
+// The application object: it shows every failure that reaches the event loop in a message box
+// (the rest of the interrupted operation does not run), and keeps the hint of the control under
+// the mouse. A hint is "short|long": the short part is the tooltip, the long part goes to the
+// status bar.
+class TApplication : public QApplication
+{
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Shows a failure as the application's default handler does.
+    void HandleException(const std::exception &e);
+    // Replaces the message box, for tests: receives the message instead.
+    void SetExceptionSink(std::function<void(const QString &)> sink)
+    {
+        FExceptionSink = std::move(sink);
+    }
+
+    // The long part of the current hint.
+    const QString &Hint() const { return FHint; }
+    void SetHint(const QString &hint);
+
+    // Gives a widget a hint: its tooltip becomes the short part, and the long part is the
+    // application's hint while the mouse is over it.
+    static void SetWidgetHint(QWidget *widget, const QString &hint);
+    static QString GetShortHint(const QString &hint);
+    static QString GetLongHint(const QString &hint);
+
+signals:
+    void HintChanged();
+
+private:
+    void TrackHint(QObject *receiver, QEvent *event);
+
+    QString FHint;
+    std::function<void(const QString &)> FExceptionSink;
+};
+
+inline TApplication *Application()
+{
+    return qobject_cast<TApplication *>(QCoreApplication::instance());
+}

@@ -1,0 +1,344 @@
+#include "app/Form1.h"
+
+#include "app/Application.h"
+#include "app/TStatusBar.h"
+#include "app/TvgDBLookupCombo.h"
+#include "core/TColor.h"
+#include "core/TFont.h"
+#include "core/TFormatSettings.h"
+#include "db/TDataSource.h"
+#include "db/TDatabase.h"
+#include "db/TQuery.h"
+#include "db/TTable.h"
+#include "grid/mmDBGrid.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+const QString CityFolder = QStringLiteral("Data\\Gorod");
+const QString MainFolder = QStringLiteral("Data\\Main");
+const QString OrgFolder = QStringLiteral("Data\\Org");
+const QString RegionFolder = QStringLiteral("Data\\Region");
+
+struct ModeSettings
+{
+    QString Folder;
+    QString LookupConnection;
+    QString LookupTable;
+    QString KeyField;
+    QString DisplayField;
+    QString Label;
+    int ComboWidth;
+};
+
+const ModeSettings &SettingsOf(int mode)
+{
+    static const ModeSettings modes[] = {
+        {CityFolder, QStringLiteral("Main"), QStringLiteral("spr_adr1.db"), QStringLiteral("K_Y"),
+            QStringLiteral("ADR_Y"), QStringLiteral("Улица"), 145},
+        {OrgFolder, QStringLiteral("Gorod"), QStringLiteral("spr_org1.db"), QStringLiteral("Inc"),
+            QStringLiteral("Naim"), QStringLiteral("Организация"), 350},
+        {RegionFolder, QStringLiteral("Main"), QStringLiteral("spr_sity.db"), QStringLiteral("K_s"),
+            QStringLiteral("Name_s"), QStringLiteral("АТС"), 145},
+    };
+    return modes[std::clamp(mode, 0, 2)];
+}
+
+// A variant read from a key field, as a 32-bit integer; a null or a text that is no number is
+// an error, as the conversion of a variant is.
+int VariantToInteger(const QVariant &value, const QString &fieldName)
+{
+    bool ok = false;
+    const qlonglong v = value.toLongLong(&ok);
+    if (!value.isValid() || !ok || v < INT_MIN || v > INT_MAX)
+        throw Exception(
+            QStringLiteral("Could not convert variant of field %1 (%2) to an integer")
+                .arg(fieldName, value.isValid() ? value.toString() : QStringLiteral("Null")));
+    return int(v);
+}
+
+constexpr int ClientWidth = 640;
+constexpr int ClientHeight = 393;
+constexpr int StatusBarHeight = 19;
+
+} // namespace
+
+TForm1::TForm1(const QString &dataFolder, QWidget *parent)
+    : QWidget(parent)
+    , FDataFolder(dataFolder)
+{
+    CreateComponents();
+    try {
+        FormCreate();
+    } catch (const std::exception &e) {
+        // The window still opens; the failure is shown as any other.
+        if (TApplication *app = Application())
+            app->HandleException(e);
+        else
+            throw;
+    }
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateComponents()
+{
+    setWindowTitle(QStringLiteral("Телефонный справочник г.Верболинск и района"));
+    resize(ClientWidth, ClientHeight);
+    setMinimumSize(400, 200);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, ToQColor(Colors::clBtnFace));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFont(TFont(QStringLiteral("MS Sans Serif"), 8).ToQFont());
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    Dbase1 = new TDatabase(this);
+    Dbase1->SetDatabaseName(QStringLiteral("Gorod"));
+    Mbase1 = new TDatabase(this);
+    Mbase1->SetDatabaseName(QStringLiteral("Main"));
+    Table1 = new TTable(this);
+    Table1->SetDatabaseName(QStringLiteral("Gorod"));
+    Table2 = new TTable(this);
+    Query1 = new TQuery(this);
+    Query1->SetDatabaseName(QStringLiteral("Gorod"));
+    DSource1 = new TDataSource(this);
+    DSource1->SetDataSet(Table1);
+    DSource2 = new TDataSource(this);
+    DSource2->SetDataSet(Table2);
+    DSource3 = new TDataSource(this);
+    DSource3->SetDataSet(Query1);
+
+    CBox1 = new QComboBox(this);
+    CBox1->setGeometry(6, 26, 107, 22);
+    CBox1->addItems(
+        {QStringLiteral("Город"), QStringLiteral("Организации"), QStringLiteral("Район ")});
+    CBox1->setFont(TFont(QStringLiteral("MS Sans Serif"), 8, int(TFontStyle::fsBold),
+        Colors::clWindowText, Charsets::RUSSIAN_CHARSET)
+                       .ToQFont());
+    connect(CBox1, qOverload<int>(&QComboBox::activated), this, [this] { CBox1Change(); });
+
+    Label4 = new QLabel(this);
+    Label4->move(131, 5);
+    TFont labelFont(QStringLiteral("MS Sans Serif"), 8, int(TFontStyle::fsBold),
+        Colors::clWindowText, Charsets::RUSSIAN_CHARSET);
+    labelFont.SetHeight(-15);
+    Label4->setFont(labelFont.ToQFont());
+
+    DBLCombo1 = new TvgDBLookupCombo(this);
+    DBLCombo1->setGeometry(122, 26, 145, 22);
+    DBLCombo1->SetDropDownCount(10);
+    DBLCombo1->SetLookupDisplayIndex(1);
+    DBLCombo1->setFont(TFont(QStringLiteral("Arial"), 8, int(TFontStyle::fsBold),
+        Colors::clWindowText, Charsets::RUSSIAN_CHARSET)
+                           .ToQFont());
+    connect(DBLCombo1, &TvgDBLookupCombo::OnChange, this, [this] { DBLCombo1Change(); });
+
+    DBGrid1 = new TmmDBGrid(this);
+    DBGrid1->setGeometry(1, 55, 630, 291);
+    DBGrid1->SetTitleFont(TFont(QStringLiteral("MS Sans Serif"), 8));
+    DBGrid1->SetLineCount(1);
+    DBGrid1->SetShowLines(false);
+    DBGrid1->SetShowCheckBoxes(false);
+    DBGrid1->SetUseSorting(false);
+    TApplication::SetWidgetHint(DBGrid1, QStringLiteral("|Таблица результата"));
+
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->SetPanels({{60, Qt::AlignHCenter}, {60, Qt::AlignHCenter}, {50, Qt::AlignLeft}});
+    TApplication::SetWidgetHint(StatusBar1, QStringLiteral("Панель|Панель состояния"));
+
+    setTabOrder(CBox1, DBGrid1);
+    setTabOrder(DBGrid1, DBLCombo1);
+
+    FClock = new QTimer(this);
+    FClock->setSingleShot(true);
+    FClock->setTimerType(Qt::PreciseTimer);
+    connect(FClock, &QTimer::timeout, this, [this] {
+        IdleProc();
+        ScheduleClock();
+    });
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The grid keeps its margins as the window grows; the status bar stays at the bottom.
+    StatusBar1->setGeometry(0, height() - StatusBarHeight, width(), StatusBarHeight);
+    DBGrid1->setGeometry(
+        1, 55, std::max(100, width() - 10), std::max(50, height() - 55 - StatusBarHeight - 28));
+}
+
+QString TForm1::FolderPath(const QString &subPath) const
+{
+    QStringList parts = QString(subPath)
+                            .replace(QLatin1Char('\\'), QLatin1Char('/'))
+                            .split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (!parts.isEmpty() && parts.first().compare(QLatin1String("Data"), Qt::CaseInsensitive) == 0)
+        parts.removeFirst();
+    return QDir(FDataFolder).filePath(parts.join(QLatin1Char('/')));
+}
+
+void TForm1::RepointConnection(TDatabase *database, const QString &subPath)
+{
+    database->Close();
+    database->ClearParams();
+    database->AddParam(QStringLiteral("PATH=") + FolderPath(subPath));
+    database->AddParam(QStringLiteral("DEFAULT DRIVER=PARADOX"));
+    database->AddParam(QStringLiteral("ENABLE BCD=FALSE"));
+    database->Open();
+}
+
+void TForm1::FormCreate()
+{
+    if (TApplication *app = Application())
+        connect(app, &TApplication::HintChanged, this, [this] { StatHint(); });
+    IdleProc();
+    ScheduleClock();
+    CBox1->setCurrentIndex(0);
+    DBLCombo1->hide();
+    RepointConnection(Dbase1, CityFolder);
+    RepointConnection(Mbase1, MainFolder);
+    Table1->SetTableName(QStringLiteral("kvtel_1.DB"));
+    Table1->Open();
+    DBGrid1->SetDataSource(DSource1);
+    DBGridGor();
+}
+
+void TForm1::CBox1Change()
+{
+    const int mode = CBox1->currentIndex();
+    const ModeSettings &settings = SettingsOf(mode);
+    AliasPath(settings.Folder, settings.LookupConnection, settings.LookupTable);
+    DBLCombo1->SetLookupSource(DSource2);
+    DBLCombo1->SetLookupField(settings.KeyField);
+    DBLCombo1->SetLookupDisplay(settings.DisplayField);
+    Label4->setText(settings.Label);
+    Label4->adjustSize();
+    if (mode == ModeCity) {
+        Table1->SetTableName(QStringLiteral("kvtel_1.DB"));
+        Table1->Open();
+        DBGrid1->SetDataSource(DSource1);
+        DBGridGor();
+    }
+    DBLCombo1->resize(settings.ComboWidth, DBLCombo1->height());
+    DBLCombo1->show();
+    DBGrid1->setVisible(mode == ModeCity);
+}
+
+void TForm1::AliasPath(const QString &folder, const QString &connection, const QString &table)
+{
+    DBLCombo1->SetLookupField(QString());
+    DBLCombo1->SetLookupDisplay(QString());
+    RepointConnection(Dbase1, folder);
+    Table2->Close();
+    Table2->SetDatabaseName(connection);
+    Table2->SetTableName(table);
+    Table2->Open();
+    DSource2->SetDataSet(Table2);
+}
+
+void TForm1::DBLCombo1Change()
+{
+    switch (CBox1->currentIndex()) {
+    case ModeCity: {
+        Query1->Close();
+        Query1->ClearSQL();
+        Query1->AddSQL(QStringLiteral("SELECT DISTINCT FAM, TELE, K_Y, ADR_D, ADR_K"));
+        Query1->AddSQL(QStringLiteral("FROM \"KVTEL_1.DB\" "));
+        Query1->AddSQL(QStringLiteral("WHERE(K_Y = :str)"));
+        const QVariant street = Table2->FieldByName(QStringLiteral("K_Y"))->AsVariant();
+        Query1->ParamByName(QStringLiteral("str"))
+            .SetAsInteger(VariantToInteger(street, QStringLiteral("K_Y")));
+        Query1->AddSQL(QStringLiteral("ORDER BY FAM, TELE, K_Y, ADR_D, ADR_K"));
+        Query1->Open();
+        DBGrid1->SetDataSource(DSource3);
+        DBGridGor();
+        break;
+    }
+    case ModeOrganisation: {
+        Query1->Close();
+        Query1->ClearSQL();
+        Query1->AddSQL(QStringLiteral("SELECT DISTINCT D.TELE, D1.NAIM_DOL, D2.NAIM_OTD"));
+        Query1->AddSQL(
+            QStringLiteral("FROM \"SPR_TEL2.DB\" D, \"SPR_DOL.DB\" D1, \"SPR_OTD1.DB\" D2"));
+        Query1->AddSQL(QStringLiteral("WHERE(D.KOD_ORG = :str)"));
+        Query1->AddSQL(QStringLiteral("AND (D1.DOLJNOST = D.DOLJNOST)"));
+        Query1->AddSQL(QStringLiteral("AND (D2.OTDEL = D.OTDEL)"));
+        const QVariant organisation = Table2->FieldByName(QStringLiteral("Kod_org"))->AsVariant();
+        Query1->ParamByName(QStringLiteral("str"))
+            .SetAsInteger(VariantToInteger(organisation, QStringLiteral("Kod_org")));
+        Query1->AddSQL(QStringLiteral("ORDER BY D.TELE, D1.NAIM_DOL, D2.NAIM_OTD"));
+        Query1->Open();
+        DBGrid1->SetDataSource(DSource3);
+        SetCaptions(
+            {QStringLiteral("Телефон"), QStringLiteral("Должность"), QStringLiteral("Отдел")});
+        DBGrid1->show();
+        break;
+    }
+    case ModeDistrict: {
+        const QVariant code = Table2->FieldByName(QStringLiteral("K_s"))->AsVariant();
+        const QString codeText = code.isValid() ? code.toString() : QString();
+        Table1->Close();
+        Table1->SetTableName(QStringLiteral("Tel_k") + codeText + QStringLiteral(".db"));
+        Table1->Open();
+        DBGrid1->SetDataSource(DSource1);
+        SetCaptions({QStringLiteral("Абонент"), QStringLiteral("Телефон"), QStringLiteral("Адрес"),
+            QStringLiteral("Дом"), QStringLiteral("Квартира")});
+        DBGrid1->show();
+        DBGrid1->setFocus();
+        break;
+    }
+    }
+}
+
+void TForm1::SetCaptions(const QStringList &captions)
+{
+    for (int i = 0; i < captions.size(); ++i) {
+        TColumn *column = DBGrid1->Columns().Items(i);
+        column->Title().SetCaption(captions[i]);
+        column->Title().SetAlignment(TAlignment::taCenter);
+    }
+}
+
+void TForm1::DBGridGor()
+{
+    TDBGridColumns &columns = DBGrid1->Columns();
+    auto caption = [&](int index, const QString &text) {
+        TColumn *column = columns.Items(index);
+        column->Title().SetCaption(text);
+        column->Title().SetAlignment(TAlignment::taCenter);
+    };
+    caption(0, QStringLiteral("Абонент"));
+    caption(1, QStringLiteral("Телефон"));
+    columns.Items(2)->SetVisible(false);
+    caption(3, QStringLiteral("Дом"));
+    caption(4, QStringLiteral("Квартира"));
+}
+
+void TForm1::IdleProc()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    StatusBar1->SetPanelText(0, DateToStr(now.date()));
+    StatusBar1->SetPanelText(1, TimeToStr(now.time()));
+}
+
+void TForm1::StatHint()
+{
+    if (TApplication *app = Application())
+        StatusBar1->SetPanelText(2, app->Hint());
+}
+
+// The clock wakes on each second boundary instead of spinning while the program is idle.
+void TForm1::ScheduleClock()
+{
+    const int msecIntoSecond = QTime::currentTime().msec();
+    FClock->start(1000 - msecIntoSecond + 1);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QTimer;
+class TDatabase;
+class TDataSource;
+class TQuery;
+class TStatusBar;
+class TTable;
+class TmmDBGrid;
+class TvgDBLookupCombo;
+
+// The directory window: a category, a lookup list of streets, organisations or district
+// exchanges, and the grid of the matching telephone numbers.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    // dataFolder is the folder holding Gorod, Main, Org and Region.
+    explicit TForm1(const QString &dataFolder, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    enum Mode { ModeCity = 0, ModeOrganisation = 1, ModeDistrict = 2 };
+
+    void FormCreate();
+    void CBox1Change();
+    void AliasPath(const QString &folder, const QString &connection, const QString &table);
+    void DBLCombo1Change();
+    void DBGridGor();
+    void IdleProc();
+    void StatHint();
+
+    // The components, for the program and its tests.
+    QComboBox *CBox1;
+    QLabel *Label4;
+    TvgDBLookupCombo *DBLCombo1;
+    TmmDBGrid *DBGrid1;
+    TStatusBar *StatusBar1;
+    TDatabase *Dbase1;
+    TDatabase *Mbase1;
+    TTable *Table1;
+    TTable *Table2;
+    TQuery *Query1;
+    TDataSource *DSource1;
+    TDataSource *DSource2;
+    TDataSource *DSource3;
+
+    // The full path of a folder written as "Data\Gorod".
+    QString FolderPath(const QString &subPath) const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void CreateComponents();
+    void RepointConnection(TDatabase *database, const QString &subPath);
+    void SetCaptions(const QStringList &captions);
+    void ScheduleClock();
+
+    QString FDataFolder;
+    QTimer *FClock;
+};

@@ -1,0 +1,67 @@
+#include "app/Application.h"
+#include "app/DataFolder.h"
+#include "app/Form1.h"
+#include "core/TFormatSettings.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+
+namespace {
+
+// Sets the process-wide date formats for the run and puts the previous ones back at exit.
+class TDateFormatsForRun
+{
+public:
+    TDateFormatsForRun()
+        : FSaved(FormatSettings())
+    {
+        FormatSettings().ShortDateFormat = QStringLiteral("dd.mm.yy");
+        FormatSettings().LongDateFormat = QStringLiteral("dd.mm.yyyy");
+        FormatSettings().DateSeparator = QLatin1Char('.');
+    }
+    ~TDateFormatsForRun() { FormatSettings() = FSaved; }
+
+private:
+    TFormatSettings FSaved;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    TApplication app(argc, argv);
+    TApplication::setApplicationName(QStringLiteral("phonebook"));
+    TApplication::setApplicationDisplayName(QStringLiteral("Телефонный справочник"));
+    TApplication::setOrganizationName(QStringLiteral("Tarnwell Software"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Телефонный справочник г.Верболинск и района"));
+    parser.addHelpOption();
+    const QCommandLineOption dataOption(QStringLiteral("data"),
+        QStringLiteral("Read the directory tables from DIR (holding Gorod, Main, Org, Region)."),
+        QStringLiteral("DIR"));
+    parser.addOption(dataOption);
+    parser.addPositionalArgument(QStringLiteral("/E"),
+        QStringLiteral("Erase the stored settings before the window opens."),
+        QStringLiteral("[/E]"));
+    parser.process(app);
+
+    TDateFormatsForRun dateFormats;
+
+    const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),
+        QCoreApplication::applicationDirPath(), QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR));
+    if (data.Found.isEmpty()) {
+        QStringList places;
+        for (const QString &candidate : data.Candidates)
+            places << QDir::toNativeSeparators(candidate);
+        QMessageBox::critical(nullptr, TApplication::applicationDisplayName(),
+            QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n")
+                + places.join(QLatin1Char('\n')));
+        return 1;
+    }
+
+    TForm1 form(data.Found);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,267 @@
+#include "app/Application.h"
+#include "app/DataFolder.h"
+#include "app/Form1.h"
+#include "app/TStatusBar.h"
+#include "app/TvgDBLookupCombo.h"
+#include "core/TFormatSettings.h"
+#include "db/EDatabaseError.h"
+#include "db/TDataSource.h"
+#include "db/TDatabase.h"
+#include "db/TQuery.h"
+#include "db/TTable.h"
+#include "grid/mmDBGrid.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The directory window on the sample data the build writes.
+class TestForm1 : public QObject
+{
+    Q_OBJECT
+
+    QString FData = qEnvironmentVariable("PHONEBOOK_TEST_DATA");
+    std::unique_ptr<TForm1> FForm;
+    QStringList FErrors;
+
+    void ChooseMode(int mode)
+    {
+        FForm->CBox1->setCurrentIndex(mode);
+        FForm->CBox1Change();
+    }
+
+    int RowWhere(TDataSet *ds, const std::function<bool()> &match)
+    {
+        for (int row = 0; row < ds->RecordCount(); ++row) {
+            TActiveRecordGuard guard(ds, row);
+            if (match())
+                return row;
+        }
+        return -1;
+    }
+
+    QStringList Captions() const
+    {
+        QStringList captions;
+        for (int i = 0; i < FForm->DBGrid1->Columns().Count(); ++i)
+            captions << FForm->DBGrid1->Columns().Items(i)->Title().Caption();
+        return captions;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFileInfo(FData).isDir(), "the sample Data folder is built before the tests");
+        FormatSettings().ShortDateFormat = QStringLiteral("dd.mm.yy");
+        Application()->SetExceptionSink([this](const QString &message) { FErrors << message; });
+    }
+    void init()
+    {
+        FErrors.clear();
+        FForm = std::make_unique<TForm1>(FData);
+    }
+    void cleanup() { FForm.reset(); }
+
+    void startsOnTheWholeTownTable()
+    {
+        QVERIFY(FErrors.isEmpty());
+        QCOMPARE(
+            FForm->windowTitle(), QStringLiteral("Телефонный справочник г.Верболинск и района"));
+        QCOMPARE(FForm->size(), QSize(640, 393));
+        QCOMPARE(FForm->CBox1->currentIndex(), 0);
+        QVERIFY(FForm->DBLCombo1->isHidden());
+        QVERIFY(FForm->Label4->text().isEmpty());
+        QVERIFY(FForm->Table1->Active());
+        QCOMPARE(FForm->DBGrid1->DataSource(), FForm->DSource1);
+        QVERIFY(FForm->Table1->RecordCount() > 1000);
+        QVERIFY(!FForm->DBGrid1->Columns().Items(2)->Visible());
+        const QStringList captions = Captions();
+        QCOMPARE(captions.mid(0, 2), (QStringList {"Абонент", "Телефон"}));
+        QCOMPARE(captions.mid(3, 2), (QStringList {"Дом", "Квартира"}));
+        QCOMPARE(FForm->DBGrid1->Columns().Items(0)->Title().Alignment(), TAlignment::taCenter);
+    }
+
+    void modeChangeSetsLookupAndGrid_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<int>("comboWidth");
+        QTest::addColumn<QString>("lookupTable");
+        QTest::addColumn<bool>("gridVisible");
+        QTest::newRow("city") << 0 << "Улица" << 145 << "spr_adr1.db" << true;
+        QTest::newRow("organisation") << 1 << "Организация" << 350 << "spr_org1.db" << false;
+        QTest::newRow("district") << 2 << "АТС" << 145 << "spr_sity.db" << false;
+    }
+    void modeChangeSetsLookupAndGrid()
+    {
+        QFETCH(int, mode);
+        FForm->show();
+        ChooseMode(mode);
+        QTEST(FForm->Label4->text(), "label");
+        QTEST(FForm->DBLCombo1->width(), "comboWidth");
+        QTEST(FForm->Table2->TableName(), "lookupTable");
+        QVERIFY(FForm->DBLCombo1->isVisible());
+        QTEST(FForm->DBGrid1->isVisible(), "gridVisible");
+        QVERIFY(FForm->Table2->RecordCount() > 0);
+        QVERIFY(FForm->DBLCombo1->count() == FForm->Table2->RecordCount());
+    }
+
+    void streetChoiceShowsItsSubscribersOnce()
+    {
+        ChooseMode(TForm1::ModeCity);
+        TTable *streets = FForm->Table2;
+        const int row = 3;
+        FForm->DBLCombo1->ChooseRow(row);
+        TActiveRecordGuard guard(streets, row);
+        const int street = streets->FieldByName(QStringLiteral("K_Y"))->AsInteger();
+        TQuery *q = FForm->Query1;
+        QVERIFY(q->Active());
+        QCOMPARE(FForm->DBGrid1->DataSource(), FForm->DSource3);
+        QVERIFY(q->RecordCount() > 0);
+        QSet<QString> rows;
+        for (q->First(); !q->Eof(); q->Next()) {
+            QCOMPARE(q->FieldByName(QStringLiteral("K_Y"))->AsInteger(), street);
+            QString key;
+            for (int f = 0; f < q->FieldCount(); ++f)
+                key += q->Fields(f)->AsString() + QLatin1Char('|');
+            QVERIFY2(!rows.contains(key), qPrintable(key));
+            rows.insert(key);
+        }
+        QVERIFY(!FForm->DBGrid1->Columns().Items(2)->Visible());
+        QCOMPARE(Captions().at(0), QStringLiteral("Абонент"));
+    }
+
+    void organisationChoiceUsesKodOrgNotTheLookupKey()
+    {
+        ChooseMode(TForm1::ModeOrganisation);
+        TTable *orgs = FForm->Table2;
+        const int row = RowWhere(orgs, [orgs] {
+            return orgs->FieldByName(QStringLiteral("Inc"))->AsInteger()
+                != orgs->FieldByName(QStringLiteral("Kod_org"))->AsInteger();
+        });
+        QVERIFY2(row >= 0, "the sample has organisations whose code differs from their key");
+        FForm->DBLCombo1->ChooseRow(row);
+        QVERIFY(FForm->Query1->Active());
+        QVERIFY(FForm->Query1->RecordCount() > 0);
+        QCOMPARE(FForm->Query1->FieldCount(), 3);
+        QCOMPARE(Captions(), (QStringList {"Телефон", "Должность", "Отдел"}));
+        QVERIFY(!FForm->DBGrid1->isHidden());
+    }
+
+    void exchangeChoiceOpensItsTable()
+    {
+        FForm->show();
+        ChooseMode(TForm1::ModeDistrict);
+        TTable *exchanges = FForm->Table2;
+        const int row = RowWhere(exchanges, [this, exchanges] {
+            const QString name
+                = QStringLiteral("Tel_k%1.db")
+                      .arg(exchanges->FieldByName(QStringLiteral("K_s"))->AsString());
+            return QFileInfo::exists(
+                FForm->FolderPath(QStringLiteral("Data\\Region")) + QLatin1Char('/') + name);
+        });
+        QVERIFY(row >= 0);
+        FForm->DBLCombo1->ChooseRow(row);
+        QVERIFY(FForm->Table1->Active());
+        QVERIFY(FForm->Table1->TableName().startsWith(QLatin1String("Tel_k")));
+        QCOMPARE(FForm->DBGrid1->DataSource(), FForm->DSource1);
+        QCOMPARE(
+            Captions().mid(0, 5), (QStringList {"Абонент", "Телефон", "Адрес", "Дом", "Квартира"}));
+        QVERIFY(FForm->DBGrid1->isVisible());
+    }
+
+    void missingExchangeTableLeavesGridHiddenAndTableClosed()
+    {
+        ChooseMode(TForm1::ModeDistrict);
+        TTable *exchanges = FForm->Table2;
+        const int row = RowWhere(exchanges, [this, exchanges] {
+            const QString name
+                = QStringLiteral("Tel_k%1.db")
+                      .arg(exchanges->FieldByName(QStringLiteral("K_s"))->AsString());
+            return !QFileInfo::exists(
+                FForm->FolderPath(QStringLiteral("Data\\Region")) + QLatin1Char('/') + name);
+        });
+        QVERIFY2(row >= 0, "the sample lists an exchange whose table is missing");
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, FForm->DBLCombo1->ChooseRow(row));
+        QVERIFY(!FForm->Table1->Active());
+        QVERIFY(FForm->DBGrid1->isHidden());
+    }
+
+    void switchingModesClosesThePreviousResult()
+    {
+        ChooseMode(TForm1::ModeCity);
+        FForm->DBLCombo1->ChooseRow(0);
+        QVERIFY(FForm->Query1->Active());
+        ChooseMode(TForm1::ModeOrganisation);
+        QVERIFY(!FForm->Query1->Active());
+        QVERIFY(!FForm->Table1->Active());
+        QCOMPARE(FForm->Dbase1->Path(), FForm->FolderPath(QStringLiteral("Data\\Org")));
+    }
+
+    void statusBarShowsDateClockAndLongHints()
+    {
+        FForm->show();
+        FForm->IdleProc();
+        const QString date = FForm->StatusBar1->PanelText(0);
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d\\d$")).match(date).hasMatch(),
+            qPrintable(date));
+        QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
+                    .match(FForm->StatusBar1->PanelText(1))
+                    .hasMatch());
+
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(FForm->DBGrid1->viewport(), &enter);
+        QCOMPARE(FForm->StatusBar1->PanelText(2), QStringLiteral("Таблица результата"));
+        QApplication::sendEvent(FForm->StatusBar1, &enter);
+        QCOMPARE(FForm->StatusBar1->PanelText(2), QStringLiteral("Панель состояния"));
+        QCOMPARE(FForm->StatusBar1->toolTip(), QStringLiteral("Панель"));
+        QVERIFY(FForm->DBGrid1->toolTip().isEmpty());
+    }
+
+    void dataFolderIsLookedForInOrder_data()
+    {
+        QTest::addColumn<bool>("giveCommandLine");
+        QTest::addColumn<bool>("besideProgram");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<int>("expected"); // 0 command line, 1 beside, 2 installed, -1 none
+        QTest::newRow("command line wins") << true << true << true << 0;
+        QTest::newRow("beside the program") << false << true << true << 1;
+        QTest::newRow("installed copy") << false << false << true << 2;
+        QTest::newRow("nothing") << false << false << false << -1;
+    }
+    void dataFolderIsLookedForInOrder()
+    {
+        QFETCH(bool, giveCommandLine);
+        QFETCH(bool, besideProgram);
+        QFETCH(bool, installed);
+        QFETCH(int, expected);
+        QTemporaryDir root;
+        const QString given = root.filePath(QStringLiteral("given"));
+        const QString program = root.filePath(QStringLiteral("bin"));
+        const QString installedDir = root.filePath(QStringLiteral("share/Data"));
+        QDir().mkpath(program);
+        QDir().mkpath(given);
+        if (besideProgram)
+            QDir().mkpath(program + QStringLiteral("/Data"));
+        if (installed)
+            QDir().mkpath(installedDir);
+        const TDataFolderSearch search
+            = FindDataFolder(giveCommandLine ? given : QString(), program, installedDir);
+        const QStringList places {given, program + QStringLiteral("/Data"), installedDir};
+        QCOMPARE(search.Found, expected < 0 ? QString() : places.at(expected));
+        QVERIFY(!search.Candidates.isEmpty());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    TestForm1 test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_form1.moc"
