@@ -267,6 +267,10 @@ struct SqlEngine::Impl
                 if (!Refusal.isEmpty())
                     throw Refused(Refusal, sql);
                 const QString message = FromUtf8(sqlite3_errmsg(Db));
+                const QLatin1String readOnly(" may not be modified"); // "table X may not ..."
+                if (message.endsWith(readOnly))
+                    throw Refused(
+                        QStringLiteral("changing %1").arg(message.chopped(readOnly.size())), sql);
                 if (message.startsWith(QLatin1String(NoSuchTable))
                     && LoadTable(message.mid(int(sizeof NoSuchTable) - 1)))
                     continue;
@@ -371,6 +375,9 @@ struct SqlEngine::Impl
         void *data, int action, const char *first, const char *second, const char *, const char *)
     {
         auto *impl = static_cast<Impl *>(data);
+        // SQLite checks the parse of our own table declarations as well.
+        if (SqlVirtualTable::Declaring())
+            return SQLITE_OK;
         switch (action) {
         case SQLITE_SELECT:
         case SQLITE_READ:
@@ -447,14 +454,25 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
 {
     if (sql.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Query: SQL statement is empty"));
+    // Statements that change something are refused before SQLite sees them, so that the
+    // refusal, not a missing table, is what the user reads; a misspelt word is left to SQLite's
+    // syntax error.
     const QString keyword = FirstKeyword(sql);
-    if (keyword != QLatin1String("SELECT") && keyword != QLatin1String("WITH")
-        && keyword != QLatin1String("VALUES") && keyword != QLatin1String("PRAGMA"))
-        throw FImpl->Refused(keyword.isEmpty() ? QStringLiteral("this statement") : keyword, sql);
+    static const QStringList changing
+        = {QStringLiteral("INSERT"), QStringLiteral("REPLACE"), QStringLiteral("UPDATE"),
+            QStringLiteral("DELETE"), QStringLiteral("CREATE"), QStringLiteral("DROP"),
+            QStringLiteral("ALTER"), QStringLiteral("ATTACH"), QStringLiteral("DETACH"),
+            QStringLiteral("VACUUM"), QStringLiteral("REINDEX"), QStringLiteral("ANALYZE"),
+            QStringLiteral("BEGIN"), QStringLiteral("COMMIT"), QStringLiteral("END"),
+            QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
+    if (changing.contains(keyword))
+        throw FImpl->Refused(keyword, sql);
 
     Statement statement = FImpl->Prepare(sql);
-    if (!sqlite3_stmt_readonly(statement.get()))
-        throw FImpl->Refused(keyword, sql);
+    const bool reading = keyword == QLatin1String("SELECT") || keyword == QLatin1String("WITH")
+        || keyword == QLatin1String("VALUES") || keyword == QLatin1String("PRAGMA");
+    if (!reading || !sqlite3_stmt_readonly(statement.get()))
+        throw FImpl->Refused(keyword.isEmpty() ? QStringLiteral("this statement") : keyword, sql);
     FImpl->Bind(statement.get(), params, sql);
 
     // Every table the statement reads stays alive until its rows are copied out.

@@ -169,10 +169,14 @@ struct Cursor : sqlite3_vtab_cursor
     }
 };
 
+thread_local int DeclarationDepth = 0;
+
 int Connect(sqlite3 *db, void *aux, int, const char *const *, sqlite3_vtab **vtab, char **error)
 {
     const auto &origin = *static_cast<std::shared_ptr<Source> *>(aux);
+    ++DeclarationDepth;
     const int rc = sqlite3_declare_vtab(db, Schema(*origin->Rows).c_str());
+    --DeclarationDepth;
     if (rc != SQLITE_OK) {
         *error = sqlite3_mprintf(
             "cannot declare table %s: %s", origin->Path.toUtf8().constData(), sqlite3_errmsg(db));
@@ -475,6 +479,11 @@ void Register(sqlite3 *db, const std::string &name, std::shared_ptr<Source> sour
     auto *aux = new std::shared_ptr<Source>(std::move(source));
     sqlite3_create_module_v2(db, name.c_str(), &TableModule, aux,
         [](void *p) { delete static_cast<std::shared_ptr<Source> *>(p); });
+}
+
+bool Declaring()
+{
+    return DeclarationDepth > 0;
 }
 
 DeclaredType ParseDeclaredType(const char *declared)

@@ -28,6 +28,10 @@ struct Source
 // name; SQLite matches table names ignoring ASCII letter case.
 void Register(sqlite3 *db, const std::string &name, std::shared_ptr<Source> source);
 
+// True while SQLite parses the declaration of one of our tables (its own statement, not the
+// user's), so that an authorizer lets it through.
+bool Declaring();
+
 // The field type and size a column was declared with, read back from sqlite3_column_decltype;
 // Valid is false for anything but a column of one of our tables.
 struct DeclaredType
