@@ -1,5 +1,6 @@
 #include "db/SqlEngine.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -172,9 +173,22 @@ char32_t Decode(std::string_view text, size_t &i)
 
 int CompareCyrillic(std::string_view a, std::string_view b)
 {
+    // A shared beginning orders nothing: skip it, back to the start of the character in which
+    // the texts part.
+    const size_t shorter = std::min(a.size(), b.size());
+    size_t start = 0;
+    while (start < shorter && a[start] == b[start])
+        ++start;
+    if (start == a.size() && start == b.size())
+        return 0;
+    const auto continues = [](std::string_view text, size_t at) {
+        return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    };
+    while (start > 0 && (continues(a, start) || continues(b, start)))
+        --start;
     const WeightTable &table = Table();
-    size_t i = 0;
-    size_t j = 0;
+    size_t i = start;
+    size_t j = start;
     int secondary = 0;
     int tertiary = 0;
     while (i < a.size() && j < b.size()) {
