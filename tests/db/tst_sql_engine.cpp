@@ -21,20 +21,39 @@ void WriteTable(
         const char kind = field.Kind.toLatin1();
         const TFieldType type = kind == 'A' ? TFieldType::ftString
             : kind == 'N'                   ? TFieldType::ftFloat
+            : kind == 'D'                   ? TFieldType::ftDate
+            : kind == 'T'                   ? TFieldType::ftTime
+            : kind == '@'                   ? TFieldType::ftDateTime
+            : kind == 'L'                   ? TFieldType::ftBoolean
                                             : TFieldType::ftInteger;
         set.AddColumn(field.Name, type, kind == 'A' ? field.Length : 0);
     }
     for (const Row &row : rows) {
         for (int c = 0; c < set.ColumnCount(); ++c) {
             const QVariant &value = row.at(c);
-            if (value.isNull())
+            if (value.isNull()) {
                 set.AppendNull(c);
-            else if (set.Info(c).Type == TFieldType::ftString)
+                continue;
+            }
+            switch (set.Info(c).Type) {
+            case TFieldType::ftString:
                 set.AppendText(c, value.toString().toStdString());
-            else if (set.Info(c).Type == TFieldType::ftFloat)
+                break;
+            case TFieldType::ftFloat:
                 set.AppendFloat(c, value.toDouble());
-            else
+                break;
+            case TFieldType::ftDate:
+                set.AppendInt(c, value.toDate().toJulianDay());
+                break;
+            case TFieldType::ftTime:
+                set.AppendInt(c, value.toTime().msecsSinceStartOfDay());
+                break;
+            case TFieldType::ftDateTime:
+                set.AppendInt(c, TRecordSet::DateTimeToMSecs(value.toDateTime()));
+                break;
+            default:
                 set.AppendInt(c, value.toLongLong());
+            }
         }
         set.EndRow();
     }
@@ -467,6 +486,37 @@ private slots:
                 qPrintable(error.Message()));
             QVERIFY(error.Message().contains(QStringLiteral("Nowhere")));
         }
+    }
+
+    // Dates and times reach SQL as ISO texts, so they compare with literals and with SQLite's
+    // date functions, and come back in their own types.
+    void datesAndTimesKeepTheirTypes()
+    {
+        QTemporaryDir folder;
+        WriteTable(folder.filePath(QStringLiteral("events.db")),
+            {{QStringLiteral("D"), QLatin1Char('D'), 0}, {QStringLiteral("T"), QLatin1Char('T'), 0},
+                {QStringLiteral("W"), QLatin1Char('@'), 0},
+                {QStringLiteral("OK"), QLatin1Char('L'), 0}},
+            {{QDate(2024, 3, 1), QTime(9, 30), QDateTime(QDate(2024, 3, 1), QTime(9, 30, 5, 250)),
+                 1},
+                {QDate(1999, 12, 31), QTime(23, 59, 59), QVariant(), 0},
+                {QVariant(), QVariant(), QVariant(), QVariant()}});
+        SqlEngine engine(folder.path(), 1251);
+        const auto rows
+            = engine.Run(QStringLiteral("SELECT D, T, W, OK, date(D, '+1 day') AS NEXT FROM EVENTS "
+                                        "WHERE D >= :since OR D IS NULL ORDER BY D DESC"),
+                {{QStringLiteral("since"), QVariant(QDate(2000, 1, 1))}});
+        QCOMPARE(rows->RowCount(), 2);
+        QCOMPARE(rows->Info(0).Type, TFieldType::ftDate);
+        QCOMPARE(rows->Info(1).Type, TFieldType::ftTime);
+        QCOMPARE(rows->Info(2).Type, TFieldType::ftDateTime);
+        QCOMPARE(rows->Info(3).Type, TFieldType::ftBoolean);
+        QCOMPARE(rows->Value(0, 0), QVariant(QDate(2024, 3, 1)));
+        QCOMPARE(rows->Value(0, 1), QVariant(QTime(9, 30)));
+        QCOMPARE(rows->Value(0, 2), QVariant(QDateTime(QDate(2024, 3, 1), QTime(9, 30, 5, 250))));
+        QCOMPARE(rows->Value(0, 3), QVariant(true));
+        QCOMPARE(rows->Value(0, 4), QVariant(QStringLiteral("2024-03-02")));
+        QVERIFY(rows->IsNull(1, 0));
     }
 
     void queriesLeaveTheFolderUntouched()
