@@ -54,6 +54,16 @@ void ChangeCase(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_result_text(context, changed.constData(), int(changed.size()), SQLITE_TRANSIENT);
 }
 
+// Table names as SQLite matches them: ASCII letters ignore case, all others must agree.
+QString TableKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return key;
+}
+
 QString FromUtf8(const char *text)
 {
     return QString::fromUtf8(text ? text : "");
@@ -176,8 +186,7 @@ struct SqlEngine::Impl
     sqlite3 *Db = nullptr;
     QString Folder;
     int CodePage = 0;
-    // The tables known to SQLite, by the name a query used (lower case; SQLite's own matching
-    // of table names ignores ASCII case).
+    // The tables known to SQLite, by the name a query used (see TableKey).
     std::map<QString, std::shared_ptr<Source>> Tables;
     std::vector<Source *> Planned;
     QString Refusal;
@@ -204,14 +213,14 @@ struct SqlEngine::Impl
     void Register(const QString &name, std::shared_ptr<Source> source)
     {
         SqlVirtualTable::Register(Db, name.toStdString(), source);
-        Tables[name.toLower()] = std::move(source);
+        Tables[TableKey(name)] = std::move(source);
     }
 
     // Finds a table the query names in the folder and shows it to SQLite; false when the name is
     // already known (the error was about something else).
     bool LoadTable(const QString &name)
     {
-        if (Tables.count(name.toLower()))
+        if (Tables.count(TableKey(name)))
             return false;
         QString file = FindTableFile(Folder, name);
         QString registered = name;

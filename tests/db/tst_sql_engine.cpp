@@ -263,6 +263,17 @@ private slots:
         QCOMPARE(rows->RowCount(), 9);
     }
 
+    void cyrillicTableNamesIgnoreCase()
+    {
+        QTemporaryDir folder;
+        WriteTable(folder.filePath(QStringLiteral("Справочник.db")),
+            {{QStringLiteral("N"), QLatin1Char('I'), 0}}, {{1}, {2}});
+        SqlEngine engine(folder.path(), 1251);
+        for (const QString &name : {QStringLiteral("\"Справочник.db\""),
+                 QStringLiteral("\"СПРАВОЧНИК.DB\""), QStringLiteral("справочник")})
+            QCOMPARE(engine.Run(QStringLiteral("SELECT N FROM %1").arg(name), {})->RowCount(), 2);
+    }
+
     void twoSpellingsOfOneTableJoin()
     {
         const auto rows = Run(QStringLiteral("SELECT COUNT(*) FROM \"KVTEL_1.DB\" A, kvtel_1 B "
