@@ -201,6 +201,21 @@ double TField::AsFloat() const
 {
     if (IsNull())
         return 0;
+    // Dates and times as the toolkit counts them: days since 30.12.1899, the time a fraction.
+    static const QDate dayZero(1899, 12, 30);
+    constexpr double msecsPerDay = 86400000.0;
+    switch (FDataType) {
+    case TFieldType::ftDate:
+        return double(dayZero.daysTo(QDate::fromJulianDay(Rows().Int(Row(), FIndex))));
+    case TFieldType::ftTime:
+        return double(Rows().Int(Row(), FIndex)) / msecsPerDay;
+    case TFieldType::ftDateTime: {
+        const QDateTime value = TRecordSet::MSecsToDateTime(Rows().Int(Row(), FIndex));
+        return double(dayZero.daysTo(value.date())) + value.time().msecsSinceStartOfDay() / msecsPerDay;
+    }
+    default:
+        break;
+    }
     switch (StorageKindOf(FDataType)) {
     case TStorageKind::Integer:
     case TStorageKind::Float:

@@ -206,7 +206,8 @@ private slots:
         QTest::newRow("float") << T(TFieldType::ftFloat) << QVariant(2.5) << "2,5" << "2,5" << 2.5;
         QTest::newRow("currency") << T(TFieldType::ftCurrency) << QVariant(3.0) << "3" << "3,00" << 3.0;
         QTest::newRow("boolean") << T(TFieldType::ftBoolean) << QVariant(1) << "True" << "True" << 1.0;
-        QTest::newRow("date") << T(TFieldType::ftDate) << QVariant(QDate(2024, 3, 9).toJulianDay()) << "09.03.24" << "09.03.24" << 0.0;
+        QTest::newRow("date") << T(TFieldType::ftDate) << QVariant(QDate(2024, 3, 9).toJulianDay()) << "09.03.24" << "09.03.24"
+                              << double(QDate(1899, 12, 30).daysTo(QDate(2024, 3, 9)));
         QTest::newRow("null date") << T(TFieldType::ftDate) << QVariant() << "" << "" << 0.0;
         QTest::newRow("memo") << T(TFieldType::ftMemo) << QVariant(QStringLiteral("text")) << "text" << "(MEMO)" << 0.0;
         QTest::newRow("null memo") << T(TFieldType::ftMemo) << QVariant() << "" << "(Memo)" << 0.0;
