@@ -19,8 +19,9 @@ struct FieldDef
 {
     QString Name;
     char PxType = 0; // the Paradox type letter/code as pxlib names it (pxfAlpha ...)
-    int Size = 0;    // bytes in the record
+    int Size = 0; // bytes in the record
     TFieldType Type = TFieldType::ftUnknown;
+    int Decimals = 0; // digits after the point of a BCD field
 };
 
 struct TableInfo
@@ -40,17 +41,21 @@ TableInfo ReadInfo(const QString &path);
 std::unique_ptr<TRecordSet> ReadTable(const QString &path, int defaultCodePage = 1251);
 
 // A field to create, in the tool's notation: A alpha, S short, I long, N number, C currency,
-// D date, T time, @ timestamp, L logical, + autoincrement, M memo.
+// D date, T time, @ timestamp, L logical, + autoincrement, M memo; and for the other Paradox
+// types: F formatted memo, B BLOb, G graphic, O OLE, # BCD, Y bytes.
 struct NewField
 {
     QString Name;
     QChar Kind;
-    int Length = 0; // alpha length, memo's in-record part
+    int Length = 0; // alpha length (1..255), the in-record part of a memo or BLOb (1..240,
+                    // 10 when 0), decimals of a BCD (0..32), bytes of a bytes field (1..255)
 };
 
 // Writes rows as a new table (and its .MB when it has memos). Values come from the record set
-// whose columns correspond one to one to fields.
+// whose columns correspond one to one to fields. A null auto-increment value is given the next
+// number. Text that does not fit its field or has no form in the code page, and numbers out of
+// a field's range, raise EDatabaseError; nothing is left behind then.
 void WriteTable(const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows,
-                int codePage = 1251);
+    int codePage = 1251);
 
 } // namespace Paradox

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "db/TRecordSet.h"
+
+#include <QString>
+#include <memory>
+
+// The same table read through pxlib (PX_get_record and its PX_get_data_* decoders) instead of
+// the project's own block reader. Kept as the reference the reader is measured and checked
+// against; it trusts pxlib's own checks of the file, so the program itself never uses it on
+// the directory's tables.
+namespace Paradox {
+
+std::unique_ptr<TRecordSet> ReadTableWithPxlib(const QString &path, int defaultCodePage = 1251);
+
+} // namespace Paradox
