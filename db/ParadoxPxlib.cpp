@@ -4,9 +4,12 @@
 #include "db/ParadoxCodePage.h"
 #include "db/ParadoxFormat.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
+
+// pxlib's header declares C functions without saying so.
+extern "C" {
 #include <paradox.h>
+}
 
 namespace Paradox {
 
@@ -43,13 +46,6 @@ public:
 
     pxdoc_t *Get() const { return FDoc; }
     void Free(void *value) const { FDoc->free(FDoc, value); }
-    void OpenBlobFile()
-    {
-        const QFileInfo info(FPath);
-        const QString blob = info.dir().filePath(info.completeBaseName() + QStringLiteral(".MB"));
-        if (PX_set_blob_file(FDoc, QFile::encodeName(blob).constData()) < 0)
-            Fail();
-    }
     [[noreturn]] void Fail() const
     {
         throw EDatabaseError(QStringLiteral("pxlib cannot read %1: %2").arg(FPath, FError));
@@ -77,7 +73,6 @@ std::unique_ptr<TRecordSet> ReadTableWithPxlib(const QString &path, int defaultC
     const int numFields = PX_get_num_fields(px);
     std::vector<int> offsets;
     int offset = 0;
-    bool hasBlobs = false;
     for (int i = 0; i < numFields; ++i) {
         const pxfield_t *field = PX_get_field(px, i);
         const FieldKind *kind = KindOfCode(static_cast<unsigned char>(field->px_ftype));
@@ -88,11 +83,7 @@ std::unique_ptr<TRecordSet> ReadTableWithPxlib(const QString &path, int defaultC
             page->DecodeToString(field->px_fname), kind->Type, sized ? field->px_flen : 0);
         offsets.push_back(offset);
         offset += field->px_flen;
-        hasBlobs = hasBlobs || IsBlobCode(kind->Code);
     }
-    if (hasBlobs)
-        doc.OpenBlobFile();
-
     const int count = PX_get_num_records(px);
     rows->Reserve(count);
     std::vector<char> record(size_t(PX_get_recordsize(px)));
@@ -155,8 +146,10 @@ std::unique_ptr<TRecordSet> ReadTableWithPxlib(const QString &path, int defaultC
             case AutoInc:
             case Time:
             case Date: {
+                // pxlib 0.6.8 tests a 4-byte field for emptiness through a long, which is
+                // 8 bytes on 64-bit systems, so it calls empty fields non-empty at random.
                 long value = 0;
-                if (PX_get_data_long(px, p, len, &value) <= 0)
+                if (std::memcmp(p, "\0\0\0\0", 4) == 0 || PX_get_data_long(px, p, len, &value) <= 0)
                     rows->AppendNull(i);
                 else if (field->px_ftype == Date)
                     rows->AppendInt(i, value + ParadoxDayToJulianDay);
