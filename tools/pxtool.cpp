@@ -1,0 +1,509 @@
+// pxtool: the directory administrator's data tool, and the tests' fixture maker.
+//
+//   pxtool import OUT.DB [--codepage N]      CSV on standard input to a new Paradox table
+//   pxtool export TABLE.DB [--types] [--codepage N]
+//   pxtool info TABLE.DB [--codepage N]
+//   pxtool sql FOLDER "SQL" [--param NAME=VALUE ...] [--codepage N]
+//
+// CSV is RFC 4180 in UTF-8: the first line names the fields, one line per record, a null is an
+// empty field, numbers use "." and no grouping. The import's header gives each field as
+// NAME:TYPE[:LEN]; export --types writes that form too, so its output imports again.
+#include "core/Exception.h"
+#include "db/ParadoxFile.h"
+#include "db/ParadoxFormat.h"
+#include "db/SqlEngine.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+#include <QStringList>
+#include <charconv>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] < data.csv\n"
+                     "       pxtool export TABLE.DB [--types] [--codepage N]\n"
+                     "       pxtool info TABLE.DB [--codepage N]\n"
+                     "       pxtool sql FOLDER \"SQL\" [--param NAME=VALUE ...] [--codepage N]\n"
+                     "types: A alpha (LEN 1..255), S short, I long, N number, C currency, D date,\n"
+                     "       T time, @ timestamp, L logical, + autoincrement, M memo (LEN = part\n"
+                     "       kept in the record), F formatted memo, B BLOb, G graphic, O OLE,\n"
+                     "       # BCD (LEN = decimals), Y bytes (LEN); BLOb and byte values in hex\n";
+
+class EUsage : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// ---- CSV ----
+
+// Splits RFC 4180 text into records of fields; quoted fields may hold commas, quotes and line
+// breaks. Each field remembers whether it was quoted, so that "" can differ from nothing.
+std::vector<QStringList> ParseCsv(const QString &text)
+{
+    std::vector<QStringList> records;
+    QStringList record;
+    QString field;
+    bool quoted = false;
+    bool inQuotes = false;
+    bool any = false;
+    int line = 1;
+    const auto endField = [&] {
+        record.append(field);
+        field.clear();
+        quoted = false;
+    };
+    const auto endRecord = [&] {
+        endField();
+        records.push_back(record);
+        record.clear();
+        any = false;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (inQuotes) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    field.append(c);
+                    ++i;
+                } else {
+                    inQuotes = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                field.append(c);
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            if (!field.isEmpty() || quoted)
+                throw Exception(
+                    QStringLiteral("CSV line %1: a quote inside an unquoted field").arg(line));
+            inQuotes = quoted = any = true;
+        } else if (c == QLatin1Char(',')) {
+            endField();
+            any = true;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < text.size()
+                && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            endRecord();
+            ++line;
+        } else {
+            if (quoted)
+                throw Exception(
+                    QStringLiteral("CSV line %1: text after a closing quote").arg(line));
+            field.append(c);
+            any = true;
+        }
+    }
+    if (inQuotes)
+        throw Exception(QStringLiteral("CSV line %1: a quoted field is not closed").arg(line));
+    if (any || !field.isEmpty())
+        endRecord();
+    return records;
+}
+
+QString CsvField(const QString &value)
+{
+    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"'))
+        && !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// The shortest text that reads back as the same double, with "." and without grouping.
+QString NumberText(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+QString TimeText(const QTime &time)
+{
+    return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+}
+
+QString CellText(const TRecordSet &rows, int row, int column)
+{
+    if (rows.IsNull(row, column))
+        return {};
+    const TFieldType type = rows.Info(column).Type;
+    switch (type) {
+    case TFieldType::ftBoolean:
+        return rows.Int(row, column) ? QStringLiteral("true") : QStringLiteral("false");
+    case TFieldType::ftDate:
+        return QDate::fromJulianDay(rows.Int(row, column)).toString(Qt::ISODate);
+    case TFieldType::ftTime:
+        return TimeText(QTime::fromMSecsSinceStartOfDay(int(rows.Int(row, column))));
+    case TFieldType::ftDateTime: {
+        const QDateTime value = TRecordSet::MSecsToDateTime(rows.Int(row, column));
+        return value.date().toString(Qt::ISODate) + QLatin1Char('T') + TimeText(value.time());
+    }
+    default:
+        break;
+    }
+    switch (StorageKindOf(type)) {
+    case TStorageKind::Integer:
+        return QString::number(rows.Int(row, column));
+    case TStorageKind::Float:
+        return NumberText(rows.Float(row, column));
+    case TStorageKind::Text:
+        return rows.Text(row, column);
+    case TStorageKind::Bytes: {
+        const std::string_view raw = rows.Raw(row, column);
+        return QString::fromLatin1(QByteArray(raw.data(), qsizetype(raw.size())).toHex().toUpper());
+    }
+    }
+    return {};
+}
+
+void WriteOut(const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+}
+
+void PrintCsv(const TRecordSet &rows, const QStringList &header)
+{
+    QString out;
+    out += header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    QStringList cells;
+    for (int r = 0; r < rows.RowCount(); ++r) {
+        cells.clear();
+        for (int c = 0; c < rows.ColumnCount(); ++c)
+            cells.append(CsvField(CellText(rows, r, c)));
+        out += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        if (out.size() > (1 << 20)) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
+    WriteOut(out);
+}
+
+// ---- import ----
+
+bool ParseBool(const QString &text, bool &value)
+{
+    const QString t = text.trimmed().toLower();
+    if (t == QLatin1String("true") || t == QLatin1String("t") || t == QLatin1String("1")
+        || t == QLatin1String("yes")) {
+        value = true;
+        return true;
+    }
+    if (t == QLatin1String("false") || t == QLatin1String("f") || t == QLatin1String("0")
+        || t == QLatin1String("no")) {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+QTime ParseTime(const QString &text)
+{
+    const QTime time = QTime::fromString(text, Qt::ISODateWithMs);
+    return time.isValid() ? time : QTime::fromString(text, QStringLiteral("HH:mm"));
+}
+
+QDate ParseDate(const QString &text)
+{
+    QDate date = QDate::fromString(text, Qt::ISODate);
+    if (!date.isValid())
+        date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+    return date;
+}
+
+// Appends one CSV value to the record set as the field's kind wants it.
+void AppendValue(TRecordSet &rows, int column, QChar kind, const QString &text, int line)
+{
+    const auto bad = [&](const QString &what) {
+        throw Exception(QStringLiteral("CSV line %1, field %2: \"%3\" is not %4")
+                            .arg(line)
+                            .arg(rows.Info(column).Name, text, what));
+    };
+    if (text.isEmpty()) {
+        rows.AppendNull(column);
+        return;
+    }
+    const QLocale c = QLocale::c();
+    bool ok = false;
+    switch (kind.toLatin1()) {
+    case 'A':
+    case 'M':
+    case 'F':
+        rows.AppendText(column, text.toStdString());
+        break;
+    case 'S':
+    case 'I':
+    case '+': {
+        const qlonglong v = c.toLongLong(text.trimmed(), &ok);
+        if (!ok)
+            bad(QStringLiteral("an integer"));
+        rows.AppendInt(column, v);
+        break;
+    }
+    case 'N':
+    case 'C':
+    case '#': {
+        const double v = c.toDouble(text.trimmed(), &ok);
+        if (!ok)
+            bad(QStringLiteral("a number"));
+        rows.AppendFloat(column, v);
+        break;
+    }
+    case 'D': {
+        const QDate date = ParseDate(text.trimmed());
+        if (!date.isValid())
+            bad(QStringLiteral("a date (yyyy-mm-dd)"));
+        rows.AppendInt(column, date.toJulianDay());
+        break;
+    }
+    case 'T': {
+        const QTime time = ParseTime(text.trimmed());
+        if (!time.isValid())
+            bad(QStringLiteral("a time (hh:mm:ss)"));
+        rows.AppendInt(column, time.msecsSinceStartOfDay());
+        break;
+    }
+    case '@': {
+        QString t = text.trimmed();
+        t.replace(QLatin1Char(' '), QLatin1Char('T'));
+        const qsizetype split = t.indexOf(QLatin1Char('T'));
+        const QDate date = ParseDate(split < 0 ? t : t.left(split));
+        const QTime time = split < 0 ? QTime(0, 0) : ParseTime(t.mid(split + 1));
+        if (!date.isValid() || !time.isValid())
+            bad(QStringLiteral("a timestamp (yyyy-mm-ddThh:mm:ss)"));
+        rows.AppendInt(column, TRecordSet::DateTimeToMSecs(QDateTime(date, time)));
+        break;
+    }
+    case 'L': {
+        bool v = false;
+        if (!ParseBool(text, v))
+            bad(QStringLiteral("true or false"));
+        rows.AppendInt(column, v);
+        break;
+    }
+    default: { // BLOb kinds and bytes, in hex
+        const QByteArray hex = text.trimmed().toLatin1();
+        const QByteArray bytes = QByteArray::fromHex(hex);
+        if (hex.size() % 2 != 0 || bytes.toHex().compare(hex, Qt::CaseInsensitive) != 0)
+            bad(QStringLiteral("hexadecimal bytes"));
+        rows.AppendBytes(column, bytes.toStdString());
+    }
+    }
+}
+
+Paradox::NewField ParseFieldSpec(const QString &spec)
+{
+    const QStringList parts = spec.trimmed().split(QLatin1Char(':'));
+    if (parts.size() < 2 || parts.size() > 3 || parts.at(0).isEmpty() || parts.at(1).size() != 1)
+        throw Exception(QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(spec));
+    Paradox::NewField field;
+    field.Name = parts.at(0);
+    field.Kind = parts.at(1).at(0).toUpper();
+    if (!Paradox::Format::KindOfLetter(char(field.Kind.toLatin1())))
+        throw Exception(
+            QStringLiteral("CSV header: unknown type %1 of field %2").arg(parts.at(1), field.Name));
+    if (parts.size() == 3) {
+        bool ok = false;
+        field.Length = parts.at(2).toInt(&ok);
+        if (!ok)
+            throw Exception(QStringLiteral("CSV header: length \"%1\" of field %2 is not a number")
+                                .arg(parts.at(2), field.Name));
+    }
+    return field;
+}
+
+int Import(const QString &path, int codePage)
+{
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw Exception(QStringLiteral("cannot read standard input"));
+    QByteArray bytes = in.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    const std::vector<QStringList> records = ParseCsv(QString::fromUtf8(bytes));
+    if (records.empty())
+        throw Exception(QStringLiteral("CSV: no header line"));
+
+    std::vector<Paradox::NewField> fields;
+    TRecordSet rows;
+    for (const QString &spec : records.front()) {
+        fields.push_back(ParseFieldSpec(spec));
+        const Paradox::Format::FieldKind *kind
+            = Paradox::Format::KindOfLetter(char(fields.back().Kind.toLatin1()));
+        rows.AddColumn(fields.back().Name, kind->Type);
+    }
+    rows.Reserve(int(records.size() - 1));
+    for (size_t r = 1; r < records.size(); ++r) {
+        const QStringList &record = records[r];
+        if (record.size() == 1 && record.front().isEmpty() && fields.size() > 1)
+            continue; // a blank line
+        if (record.size() != qsizetype(fields.size()))
+            throw Exception(QStringLiteral("CSV record %1 has %2 fields, the header %3")
+                                .arg(r + 1)
+                                .arg(record.size())
+                                .arg(fields.size()));
+        for (int c = 0; c < int(fields.size()); ++c)
+            AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), int(r + 1));
+        rows.EndRow();
+    }
+    Paradox::WriteTable(path, fields, rows, codePage);
+    return 0;
+}
+
+// ---- export, info, sql ----
+
+QString TypeSpec(const Paradox::FieldDef &field)
+{
+    const Paradox::Format::FieldKind *kind
+        = Paradox::Format::KindOfCode(static_cast<unsigned char>(field.PxType));
+    const QChar letter = QLatin1Char(kind ? kind->Letter : '?');
+    if (field.PxType == Paradox::Format::Alpha || field.PxType == Paradox::Format::Bytes)
+        return QStringLiteral("%1:%2").arg(letter).arg(field.Size);
+    if (field.PxType == Paradox::Format::Bcd)
+        return QStringLiteral("%1:%2").arg(letter).arg(field.Decimals);
+    if (Paradox::Format::IsBlobCode(static_cast<unsigned char>(field.PxType)))
+        return QStringLiteral("%1:%2").arg(letter).arg(
+            field.Size - Paradox::Format::BlobTrailerSize);
+    return letter;
+}
+
+int Export(const QString &path, bool withTypes, int codePage)
+{
+    const std::unique_ptr<TRecordSet> rows = Paradox::ReadTable(path, codePage);
+    QStringList header;
+    if (withTypes) {
+        for (const Paradox::FieldDef &field : Paradox::ReadInfo(path).Fields)
+            header.append(CsvField(field.Name + QLatin1Char(':') + TypeSpec(field)));
+    } else {
+        for (int c = 0; c < rows->ColumnCount(); ++c)
+            header.append(CsvField(rows->Info(c).Name));
+    }
+    PrintCsv(*rows, header);
+    return 0;
+}
+
+int Info(const QString &path, int codePage)
+{
+    const Paradox::TableInfo info = Paradox::ReadInfo(path);
+    QString out;
+    out += QStringLiteral("table: %1\n").arg(path);
+    out += QStringLiteral("version: %1.%2\n").arg(info.FileVersion / 10).arg(info.FileVersion % 10);
+    out += info.CodePage ? QStringLiteral("code page: %1\n").arg(info.CodePage)
+                         : QStringLiteral("code page: none (read as %1)\n").arg(codePage);
+    out += QStringLiteral("records: %1\n").arg(info.RecordCount);
+    out += QStringLiteral("record size: %1\n").arg(info.RecordSize);
+    out += QStringLiteral("fields: %1\n").arg(info.Fields.size());
+    for (const Paradox::FieldDef &field : info.Fields)
+        out += QStringLiteral("  %1 %2 %3\n")
+                   .arg(field.Name, TypeSpec(field), FieldTypeName(field.Type));
+    WriteOut(out);
+    return 0;
+}
+
+int Sql(const QString &folder, const QString &sql, const QStringList &params, int codePage)
+{
+    SqlEngine::Params values;
+    for (const QString &param : params) {
+        const qsizetype equals = param.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            throw EUsage(QStringLiteral("--param wants NAME=VALUE, not \"%1\"").arg(param));
+        QString name = param.left(equals);
+        if (name.startsWith(QLatin1Char(':')))
+            name.remove(0, 1);
+        const QString text = param.mid(equals + 1);
+        bool isInteger = false;
+        const qlonglong number = text.toLongLong(&isInteger);
+        values.emplace_back(name, isInteger ? QVariant(number) : QVariant(text));
+    }
+    SqlEngine engine(folder, codePage);
+    const std::unique_ptr<TRecordSet> rows = engine.Run(sql, values);
+    QStringList header;
+    for (int c = 0; c < rows->ColumnCount(); ++c)
+        header.append(CsvField(rows->Info(c).Name));
+    PrintCsv(*rows, header);
+    return 0;
+}
+
+int Run(const QStringList &arguments)
+{
+    QStringList positional;
+    QStringList params;
+    int codePage = 1251;
+    bool withTypes = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--codepage") || a == QLatin1String("--param")) {
+            if (i + 1 >= arguments.size())
+                throw EUsage(QStringLiteral("%1 wants a value").arg(a));
+            const QString value = arguments.at(++i);
+            if (a == QLatin1String("--param")) {
+                params.append(value);
+                continue;
+            }
+            bool ok = false;
+            codePage = value.toInt(&ok);
+            if (!ok || codePage <= 0)
+                throw EUsage(QStringLiteral("--codepage wants a number, not \"%1\"").arg(value));
+        } else if (a == QLatin1String("--types")) {
+            withTypes = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            throw EUsage(QStringLiteral("unknown option %1").arg(a));
+        } else {
+            positional.append(a);
+        }
+    }
+    const QString command = positional.value(0);
+    const auto want = [&](int count) {
+        if (positional.size() != count)
+            throw EUsage(QStringLiteral("%1 takes %2 argument(s)").arg(command).arg(count - 1));
+    };
+    if (command == QLatin1String("import")) {
+        want(2);
+        return Import(positional.at(1), codePage);
+    }
+    if (command == QLatin1String("export")) {
+        want(2);
+        return Export(positional.at(1), withTypes, codePage);
+    }
+    if (command == QLatin1String("info")) {
+        want(2);
+        return Info(positional.at(1), codePage);
+    }
+    if (command == QLatin1String("sql")) {
+        want(3);
+        return Sql(positional.at(1), positional.at(2), params, codePage);
+    }
+    throw EUsage(command.isEmpty() ? QStringLiteral("no command")
+                                   : QStringLiteral("unknown command %1").arg(command));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    try {
+        return Run(app.arguments().mid(1));
+    } catch (const EUsage &e) {
+        std::fprintf(stderr, "pxtool: %s\n%s", e.what(), Usage);
+        return ExitUsage;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "pxtool: %s\n", e.what());
+        return ExitFailure;
+    }
+}
