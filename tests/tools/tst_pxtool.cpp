@@ -1,0 +1,181 @@
+#include "db/ParadoxFile.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result
+{
+    int ExitCode = -1;
+    QString Out;
+    QString Err;
+};
+
+Result RunTool(const QStringList &arguments, const QByteArray &input = {})
+{
+    const QString bin
+        = qEnvironmentVariable("PHONEBOOK_BIN_DIR", QCoreApplication::applicationDirPath());
+    QProcess process;
+    process.start(bin + QStringLiteral("/pxtool"), arguments);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+class TestPxtool : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir FFolder;
+
+private slots:
+    void importThenExportGivesTheSameRecords_data();
+    void importThenExportGivesTheSameRecords();
+    void exportWithTypesImportsAgain();
+    void infoNamesFieldsCodePageAndCount();
+    void sqlRunsOneQueryWithParameters();
+    void failuresGoToStandardErrorWithNonZeroExit_data();
+    void failuresGoToStandardErrorWithNonZeroExit();
+};
+
+void TestPxtool::importThenExportGivesTheSameRecords_data()
+{
+    QTest::addColumn<QString>("header"); // import header
+    QTest::addColumn<QString>("records"); // as export writes them (CRLF line ends)
+
+    QTest::newRow("alpha with quotes, commas, line breaks")
+        << QStringLiteral("FAM:A:40,TELE:A:8")
+        << QStringLiteral(
+               "Иванов И.И.,12-34-56\r\n\"Петров, \"\"Пётр\"\"\",\r\n\"две\nстроки\",1\r\n");
+    QTest::newRow("numbers") << QStringLiteral("S:S,I:I,N:N,C:C,B:#:2")
+                             << QStringLiteral("-5,2147483647,0.1,12.5,-3.25\r\n,,,,\r\n");
+    QTest::newRow("dates and times") << QStringLiteral(
+        "D:D,T:T,TS:@") << QStringLiteral("2024-02-29,23:59:59.500,1999-12-31T00:00:00\r\n,,\r\n");
+    QTest::newRow("logical, autoincrement, memo, bytes")
+        << QStringLiteral("L:L,ID:+,NOTE:M:3,RAW:Y:2,PIC:G:4")
+        << QStringLiteral("true,1,длинная заметка,00FF,0102030405\r\nfalse,2,,,\r\n");
+}
+
+void TestPxtool::importThenExportGivesTheSameRecords()
+{
+    QFETCH(QString, header);
+    QFETCH(QString, records);
+    const QString path = FFolder.filePath(QStringLiteral("round.DB"));
+    const Result imported = RunTool(
+        {QStringLiteral("import"), path}, (header + QStringLiteral("\n") + records).toUtf8());
+    QCOMPARE(imported.Err, QString());
+    QCOMPARE(imported.ExitCode, 0);
+
+    const Result exported = RunTool({QStringLiteral("export"), path});
+    QCOMPARE(exported.ExitCode, 0);
+    QStringList names;
+    for (const QString &spec : header.split(QLatin1Char(',')))
+        names.append(spec.section(QLatin1Char(':'), 0, 0));
+    QCOMPARE(exported.Out, names.join(QLatin1Char(',')) + QStringLiteral("\r\n") + records);
+}
+
+void TestPxtool::exportWithTypesImportsAgain()
+{
+    const QString first = FFolder.filePath(QStringLiteral("first.DB"));
+    const QString second = FFolder.filePath(QStringLiteral("second.DB"));
+    QCOMPARE(
+        RunTool({QStringLiteral("import"), first}, "NAME:A:20,N:I,NOTE:M:2\nУлица,1,заметка\n,,\n")
+            .ExitCode,
+        0);
+    const Result typed = RunTool({QStringLiteral("export"), QStringLiteral("--types"), first});
+    QVERIFY(typed.Out.startsWith(QStringLiteral("NAME:A:20,N:I,NOTE:M:2\r\n")));
+    QCOMPARE(RunTool({QStringLiteral("import"), second}, typed.Out.toUtf8()).ExitCode, 0);
+    QCOMPARE(RunTool({QStringLiteral("export"), second}).Out,
+        RunTool({QStringLiteral("export"), first}).Out);
+}
+
+void TestPxtool::infoNamesFieldsCodePageAndCount()
+{
+    const QString path = FFolder.filePath(QStringLiteral("info.DB"));
+    QCOMPARE(RunTool({QStringLiteral("import"), path, QStringLiteral("--codepage"),
+                         QStringLiteral("866")},
+                 "FAM:A:30,K_Y:I\na,1\nb,2\nc,3\n")
+                 .ExitCode,
+        0);
+    const Result info = RunTool({QStringLiteral("info"), path});
+    QCOMPARE(info.ExitCode, 0);
+    QVERIFY2(info.Out.contains(QStringLiteral("code page: 866\n")), qPrintable(info.Out));
+    QVERIFY(info.Out.contains(QStringLiteral("records: 3\n")));
+    QVERIFY(info.Out.contains(QStringLiteral("  FAM A:30 ftString\n")));
+    QVERIFY(info.Out.contains(QStringLiteral("  K_Y I ftInteger\n")));
+}
+
+void TestPxtool::sqlRunsOneQueryWithParameters()
+{
+    QTemporaryDir folder;
+    QCOMPARE(RunTool({QStringLiteral("import"), folder.filePath(QStringLiteral("kvtel_1.DB"))},
+                 "FAM:A:30,K_Y:I\nЯковлев,2\nАбрамов,2\nБелов,3\n")
+                 .ExitCode,
+        0);
+    const Result result = RunTool({QStringLiteral("sql"), folder.path(),
+        QStringLiteral("SELECT FAM FROM \"KVTEL_1.DB\" WHERE K_Y = :str ORDER BY FAM"),
+        QStringLiteral("--param"), QStringLiteral("str=2")});
+    QCOMPARE(result.Err, QString());
+    QCOMPARE(result.Out, QStringLiteral("FAM\r\nАбрамов\r\nЯковлев\r\n"));
+}
+
+void TestPxtool::failuresGoToStandardErrorWithNonZeroExit_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("message"); // part of the error text
+
+    const QString out = QStringLiteral("bad.DB");
+    QTest::newRow("no command") << QStringList {} << QByteArray() << QStringLiteral("no command");
+    QTest::newRow("unknown command") << QStringList {QStringLiteral("frob")} << QByteArray()
+                                     << QStringLiteral("unknown command");
+    QTest::newRow("missing table")
+        << QStringList {QStringLiteral("export"), QStringLiteral("/nonexistent/x.DB")}
+        << QByteArray() << QStringLiteral("x.DB");
+    QTest::newRow("bad header") << QStringList {QStringLiteral("import"), out}
+                                << QByteArray("FAM\nx\n") << QStringLiteral("NAME:TYPE");
+    QTest::newRow("unknown type") << QStringList {QStringLiteral("import"), out}
+                                  << QByteArray("FAM:Q\nx\n") << QStringLiteral("unknown type");
+    QTest::newRow("not an integer") << QStringList {QStringLiteral("import"), out}
+                                    << QByteArray("N:I\n1\nодин\n") << QStringLiteral("line 3");
+    QTest::newRow("wrong field count")
+        << QStringList {QStringLiteral("import"), out} << QByteArray("A:A:5,B:I\nx\n")
+        << QStringLiteral("has 1 fields");
+    QTest::newRow("unclosed quote") << QStringList {QStringLiteral("import"), out}
+                                    << QByteArray("A:A:5\n\"abc\n") << QStringLiteral("not closed");
+    QTest::newRow("text too long") << QStringList {QStringLiteral("import"), out}
+                                   << QByteArray("A:A:2\nabc\n") << QStringLiteral("longer than 2");
+    QTest::newRow("not a table") << QStringList {QStringLiteral("info"),
+        QStringLiteral("/etc/hostname")}
+                                 << QByteArray() << QStringLiteral("hostname");
+    QTest::newRow("bad parameter") << QStringList {QStringLiteral("sql"), QStringLiteral("."),
+        QStringLiteral("SELECT 1"), QStringLiteral("--param"), QStringLiteral("novalue")}
+                                   << QByteArray() << QStringLiteral("NAME=VALUE");
+}
+
+void TestPxtool::failuresGoToStandardErrorWithNonZeroExit()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, message);
+    QStringList args = arguments;
+    if (args.size() > 1 && args.at(1) == QLatin1String("bad.DB"))
+        args[1] = FFolder.filePath(args.at(1));
+    const Result result = RunTool(args, input);
+    QVERIFY(result.ExitCode > 0);
+    QVERIFY2(result.Err.contains(message), qPrintable(result.Err));
+    QCOMPARE(result.Out, QString());
+    QVERIFY(!QFileInfo::exists(FFolder.filePath(QStringLiteral("bad.DB"))));
+}
+
+QTEST_GUILESS_MAIN(TestPxtool)
+#include "tst_pxtool.moc"
