@@ -1,0 +1,104 @@
+#include "bench/TownGenerator.h"
+
+#include "db/ParadoxFile.h"
+
+#include <QDir>
+#include <string>
+
+namespace {
+
+// A fixed linear congruential sequence, so that every run sees the same town.
+class Sequence
+{
+public:
+    uint32_t Next(uint32_t bound)
+    {
+        FState = FState * 6364136223846793005ULL + 1442695040888963407ULL;
+        return uint32_t((FState >> 33) % bound);
+    }
+
+private:
+    uint64_t FState = 19990101;
+};
+
+const char *const Stems[] = {"Иван", "Петр", "Сидор", "Кузнец", "Смирн", "Попов", "Волк", "Соколь",
+    "Лебед", "Козл", "Новик", "Мороз", "Ёлкин", "Щукин", "Жуков", "Орл", "Зайц", "Павл", "Семён",
+    "Егор", "Федот", "Яковл", "Григорь", "Чернов"};
+const char *const Endings[] = {"ов", "ова", "ин", "ина", "ский", "ская", "ев", "ева"};
+const char *const Letters[] = {"А", "Б", "В", "Г", "Д", "Е", "Ж", "З", "И", "К", "Л", "М", "Н", "О",
+    "П", "Р", "С", "Т", "У", "Ф", "Э", "Ю", "Я"};
+const char *const StreetKinds[] = {"ул. ", "пер. ", "пр-т ", "пл. ", "туп. "};
+
+std::string Surname(Sequence &random)
+{
+    std::string name = Stems[random.Next(std::size(Stems))];
+    name += Endings[random.Next(std::size(Endings))];
+    name += ' ';
+    name += Letters[random.Next(std::size(Letters))];
+    name += '.';
+    name += Letters[random.Next(std::size(Letters))];
+    name += '.';
+    return name;
+}
+
+std::string Phone(Sequence &random)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u-%02u-%02u", random.Next(90) + 10, random.Next(100),
+        random.Next(100));
+    return text;
+}
+
+} // namespace
+
+void GenerateTown(const QString &folder, int subscribers, int streets)
+{
+    QDir().mkpath(folder);
+    Sequence random;
+
+    TRecordSet town;
+    town.AddColumn(QStringLiteral("FAM"), TFieldType::ftString, 30);
+    town.AddColumn(QStringLiteral("TELE"), TFieldType::ftString, 8);
+    town.AddColumn(QStringLiteral("K_Y"), TFieldType::ftInteger);
+    town.AddColumn(QStringLiteral("ADR_D"), TFieldType::ftString, 6);
+    town.AddColumn(QStringLiteral("ADR_K"), TFieldType::ftString, 4);
+    town.Reserve(subscribers);
+    for (int i = 0; i < subscribers; ++i) {
+        town.AppendText(0, Surname(random));
+        town.AppendText(1, Phone(random));
+        town.AppendInt(2, int64_t(random.Next(uint32_t(streets))) + 1);
+        std::string house = std::to_string(random.Next(150) + 1);
+        if (random.Next(10) == 0)
+            house += "а";
+        town.AppendText(3, house);
+        if (random.Next(4) == 0)
+            town.AppendNull(4); // a private house has no flat
+        else
+            town.AppendText(4, std::to_string(random.Next(300) + 1));
+        town.EndRow();
+    }
+    Paradox::WriteTable(QDir(folder).filePath(QStringLiteral("kvtel_1.DB")),
+        {{QStringLiteral("FAM"), QLatin1Char('A'), 30},
+            {QStringLiteral("TELE"), QLatin1Char('A'), 8},
+            {QStringLiteral("K_Y"), QLatin1Char('I'), 0},
+            {QStringLiteral("ADR_D"), QLatin1Char('A'), 6},
+            {QStringLiteral("ADR_K"), QLatin1Char('A'), 4}},
+        town);
+
+    TRecordSet names;
+    names.AddColumn(QStringLiteral("K_Y"), TFieldType::ftInteger);
+    names.AddColumn(QStringLiteral("ADR_Y"), TFieldType::ftString, 40);
+    for (int i = 1; i <= streets; ++i) {
+        names.AppendInt(0, i);
+        std::string street = StreetKinds[random.Next(std::size(StreetKinds))];
+        street += Stems[random.Next(std::size(Stems))];
+        street += "ская ";
+        street += std::to_string(i);
+        names.AppendText(1, street);
+        names.EndRow();
+    }
+    Paradox::WriteTable(QDir(folder).filePath(QStringLiteral("spr_adr1.db")),
+        {{QStringLiteral("K_Y"), QLatin1Char('I'), 0},
+            {QStringLiteral("ADR_Y"), QLatin1Char('A'), 40}},
+        names);
+}
