@@ -195,10 +195,9 @@ void TmmComboBox::mouseMoveEvent(QMouseEvent *event)
 void TmmComboBox::enterEvent(QEnterEvent *event)
 {
     QComboBox::enterEvent(event);
-    if (FButtonHot)
-        SetButtonHot(false);
-    else
-        SetButtonHot(ButtonRect().contains(event->position().toPoint()));
+    // Decided by where the pointer comes in. An enter also follows the closing of the list
+    // with the pointer still on the button, which must not put the arrow out.
+    SetButtonHot(ButtonRect().contains(event->position().toPoint()));
 }
 
 void TmmComboBox::leaveEvent(QEvent *event)
