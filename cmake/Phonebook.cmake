@@ -32,7 +32,9 @@ function(phonebook_test name)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PHONEBOOK_TEST_DATA=${PHONEBOOK_DATA_DIR};PHONEBOOK_BIN_DIR=${PROJECT_BINARY_DIR}/bin"
-        TIMEOUT 600)
+        TIMEOUT 600
+        # Set up and checked in tests/CMakeLists.txt when the sample Data folder is built.
+        FIXTURES_REQUIRED data_folder)
 endfunction()
 
 # phonebook_folder_tests(LIBS ...)
