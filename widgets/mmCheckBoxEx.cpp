@@ -59,14 +59,13 @@ void DrawCaption(QPainter &p, QAbstractButton *button, TAlignment alignment)
         : QRect(13 + CaptionGap, 0, w - 13 - CaptionGap, h);
     const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;
     p.setFont(button->font());
-    p.setPen(button->isEnabled() ? button->palette().color(QPalette::WindowText)
-                                 : ToQColor(clGrayText, button->palette()));
+    p.setPen(button->isEnabled() ? button->palette().color(QPalette::WindowText) : GrayText);
     QRect used;
     p.drawText(area, flags, button->text(), &used);
     if (!button->hasFocus() || button->text().isEmpty())
         return;
     // The dotted frame around the caption, one pixel off the text.
-    const QRect frame = used.adjusted(-1, 0, 1, 0).intersected(button->rect());
+    const QRect frame = used.adjusted(-2, -1, 2, 1).intersected(button->rect());
     const QColor ink = button->palette().color(QPalette::WindowText);
     for (int x = frame.left(); x <= frame.right(); ++x) {
         if ((x - frame.left()) % 2 == 0) {

@@ -11,6 +11,8 @@ class QPainter;
 
 // Drawing shared by the flat check box and radio button.
 namespace FlatBox {
+// The text colour of a disabled caption.
+inline const QColor GrayText {128, 128, 128};
 // The side of a 13-pixel box image the caption sits on decides the image's x; its y centres
 // the 14 rows of the check box image on the control.
 QPoint BoxOrigin(const QWidget *control, TAlignment alignment);

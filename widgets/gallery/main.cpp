@@ -1,0 +1,39 @@
+#include "widgets/gallery/WidgetGallery.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+
+// Shows every widget of the kit in each of its looks; with --png, writes the picture instead.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption png(QStringLiteral("png"),
+        QStringLiteral("Write the gallery to a PNG file."), QStringLiteral("file"));
+    const QCommandLineOption scale(QStringLiteral("scale"),
+        QStringLiteral("Scale of the picture: 1 for 100 %, 2 for 200 %."), QStringLiteral("factor"),
+        QStringLiteral("1"));
+    parser.addOption(png);
+    parser.addOption(scale);
+    parser.process(app);
+
+    if (parser.isSet(png)) {
+        bool ok = false;
+        const double factor = parser.value(scale).toDouble(&ok);
+        if (!ok || factor < 1 || factor > 4) {
+            std::fprintf(stderr, "The scale must be a number from 1 to 4.\n");
+            return 2;
+        }
+        const TGallerySheet sheet = RenderGallery(factor);
+        if (!sheet.image.save(parser.value(png))) {
+            std::fprintf(stderr, "Cannot write %s\n", qPrintable(parser.value(png)));
+            return 1;
+        }
+        return 0;
+    }
+    TWidgetGallery gallery;
+    gallery.show();
+    return app.exec();
+}
