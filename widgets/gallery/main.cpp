@@ -7,6 +7,12 @@
 // Shows every widget of the kit in each of its looks; with --png, writes the picture instead.
 int main(int argc, char **argv)
 {
+    // A picture needs no screen.
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]).startsWith("--png")
+            && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
