@@ -1,0 +1,386 @@
+#include "settings/FileRegistry.h"
+#include "settings/xAppRegistry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString Key = QStringLiteral("Software\\Tarnwell Software\\phonebook\\Shared");
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+}
+
+// The payload a churning writer stores at step n: its number, then a length that depends on it.
+QString Payload(int n)
+{
+    return QString::number(n) + QLatin1Char(':') + QString(20000 + n % 997, QLatin1Char('x'));
+}
+
+// JSON written with single quotes, which keeps the test data readable.
+QByteArray J(const char *text)
+{
+    return QByteArray(text).replace('\'', '"');
+}
+
+bool IsPayload(const QString &text)
+{
+    const qsizetype colon = text.indexOf(QLatin1Char(':'));
+    bool ok = false;
+    const int n = text.left(colon).toInt(&ok);
+    return ok && text == Payload(n);
+}
+
+// Child modes: the test starts copies of itself as other running programs.
+//   --writer FILE PREFIX COUNT: writes COUNT integer values PREFIX0.. into the shared key
+//   --churn FILE: rewrites a large payload forever, until it is killed
+int RunChild(const QStringList &args)
+{
+    TFileRegistry store(args.value(2));
+    store.SetLockTimeout(30000);
+    if (args.value(1) == QLatin1String("--writer")) {
+        const int count = args.value(4).toInt();
+        for (int i = 0; i < count; ++i) {
+            auto key = store.OpenKey(Key, true);
+            key->WriteInteger(args.value(3) + QString::number(i), i);
+        }
+        return 0;
+    }
+    for (int n = 0;; ++n) {
+        auto key = store.OpenKey(Key, true);
+        key->WriteString(QStringLiteral("Payload"), Payload(n));
+    }
+}
+
+} // namespace
+
+class TestFileRegistry : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir FDir;
+    QString StorePath() const { return FDir.filePath(QStringLiteral("store/registry.json")); }
+
+    QStringList DamagedCopies() const
+    {
+        return QDir(FDir.filePath(QStringLiteral("store")))
+            .entryList({QStringLiteral("registry.json.damaged-*")}, QDir::Files);
+    }
+
+    QProcess *StartChild(const QStringList &args)
+    {
+        auto *process = new QProcess(this);
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QCoreApplication::applicationFilePath(), args);
+        return process;
+    }
+
+private slots:
+    void init() { QDir(FDir.filePath(QStringLiteral("store"))).removeRecursively(); }
+
+    void defaultPlaceIsInTheUsersConfigurationFolder()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        const QString path = TFileRegistry::DefaultFilePath();
+        QVERIFY(path.startsWith(
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/'));
+        QVERIFY(path.endsWith(QStringLiteral("/Tarnwell Software/registry.json")));
+        QStandardPaths::setTestModeEnabled(false);
+    }
+
+    void fileIsReadableJsonWithTypedValues()
+    {
+        TFileRegistry store(StorePath());
+        auto key = store.OpenKey(Key, true);
+        key->WriteString(QStringLiteral("Font\\Name"), QStringLiteral("Arial"));
+        key->WriteInteger(QStringLiteral("Font\\Size"), 10);
+        const QJsonObject root = QJsonDocument::fromJson(ReadAll(StorePath())).object();
+        QCOMPARE(root.value("Format").toString(), QStringLiteral("Tarnwell Software settings"));
+        const QJsonArray keys = root.value("Keys").toArray();
+        QCOMPARE(keys.size(), 1);
+        QCOMPARE(keys[0].toObject().value("Key").toString(), Key);
+        const QJsonArray values = keys[0].toObject().value("Values").toArray();
+        QCOMPARE(values[0].toObject(), QJsonObject({{"Name", "Font\\Name"}, {"String", "Arial"}}));
+        QCOMPARE(values[1].toObject(), QJsonObject({{"Name", "Font\\Size"}, {"Integer", 10}}));
+        QVERIFY(!store.KeyExists(Key + QStringLiteral("\\Font")));
+    }
+
+    void namesIgnoreLetterCaseAndKeepTheirFirstSpelling()
+    {
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("Left"), 1);
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("Top"), 2);
+        auto key = store.OpenKey(Key.toUpper(), false);
+        QVERIFY(key);
+        QCOMPARE(key->ReadInteger(QStringLiteral("LEFT")), 1);
+        key->WriteInteger(QStringLiteral("LEFT"), 5);
+        QCOMPARE(store.OpenKey(Key, false)->ValueNames(), QStringList({"Left", "Top"}));
+        QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("left")), 5);
+    }
+
+    void deletingAKeyTakesItsSubKeysOnly()
+    {
+        TFileRegistry store(StorePath());
+        const QString app = QStringLiteral("Software\\Tarnwell Software\\phonebook");
+        store.OpenKey(app + QStringLiteral("\\A\\B"), true)->WriteInteger(QStringLiteral("x"), 1);
+        store.OpenKey(app, true)->WriteInteger(QStringLiteral("y"), 1);
+        store.OpenKey(app + QStringLiteral("2"), true)->WriteInteger(QStringLiteral("z"), 1);
+        QVERIFY(store.KeyExists(app + QStringLiteral("\\A")));
+        store.DeleteKey(app.toLower() + QLatin1Char('\\'));
+        QVERIFY(!store.KeyExists(app));
+        QVERIFY(!store.KeyExists(app + QStringLiteral("\\A\\B")));
+        QVERIFY(store.KeyExists(app + QStringLiteral("2")));
+        QVERIFY(store.KeyExists(QStringLiteral("Software\\Tarnwell Software")));
+        QVERIFY_THROWS_EXCEPTION(ERegistryException, store.DeleteKey(QStringLiteral("\\")));
+    }
+
+    void handEditedValues_data()
+    {
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("string") << QByteArray(J("{'Name':'V','String':'12'}"))
+                                << int(TRegistryDataType::rdString) << QVariant("12");
+        QTest::newRow("integer") << QByteArray(J("{'Name':'V','Integer':-7}"))
+                                 << int(TRegistryDataType::rdInteger) << QVariant(-7);
+        QTest::newRow("unsigned double word") << QByteArray(J("{'Name':'V','Integer':4294967295}"))
+                                              << int(TRegistryDataType::rdInteger) << QVariant(-1);
+        QTest::newRow("integer written as text") << QByteArray(J("{'Name':'V','Integer':'12'}"))
+                                                 << int(TRegistryDataType::rdUnknown) << QVariant();
+        QTest::newRow("fraction") << QByteArray(J("{'Name':'V','Integer':1.5}"))
+                                  << int(TRegistryDataType::rdUnknown) << QVariant();
+        QTest::newRow("too large") << QByteArray(J("{'Name':'V','Integer':1e20}"))
+                                   << int(TRegistryDataType::rdUnknown) << QVariant();
+        QTest::newRow("text written as number") << QByteArray(J("{'Name':'V','String':5}"))
+                                                << int(TRegistryDataType::rdUnknown) << QVariant();
+        QTest::newRow("both types") << QByteArray(J("{'Name':'V','String':'a','Integer':1}"))
+                                    << int(TRegistryDataType::rdUnknown) << QVariant();
+        QTest::newRow("other type") << QByteArray(J("{'Name':'V','Binary':'00ff'}"))
+                                    << int(TRegistryDataType::rdUnknown) << QVariant();
+    }
+    void handEditedValues()
+    {
+        QFETCH(QByteArray, entry);
+        QFETCH(int, type);
+        QFETCH(QVariant, value);
+        QDir().mkpath(QFileInfo(StorePath()).absolutePath());
+        const QByteArray file
+            = J("{'Format':'Tarnwell Software settings','Keys':[{'Key':'K','Values':[") + entry
+            + J(",{'Name':'After','Integer':1}]}]}");
+        WriteAll(StorePath(), file);
+        TFileRegistry store(StorePath());
+        auto key = store.OpenKey(QStringLiteral("K"), false);
+        QVERIFY(key);
+        QCOMPARE(key->ValueNames(), QStringList({"V", "After"}));
+        QCOMPARE(int(*key->ValueType(QStringLiteral("V"))), type);
+        if (type == int(TRegistryDataType::rdString))
+            QCOMPARE(QVariant(key->ReadString("V")), value);
+        else
+            QVERIFY_THROWS_EXCEPTION(ERegistryException, key->ReadString(QStringLiteral("V")));
+        if (type == int(TRegistryDataType::rdInteger))
+            QCOMPARE(QVariant(key->ReadInteger("V")), value);
+        else
+            QVERIFY_THROWS_EXCEPTION(ERegistryException, key->ReadInteger(QStringLiteral("V")));
+        // Writing another value leaves the hand-made entry as it was.
+        key->WriteInteger(QStringLiteral("After"), 2);
+        const QJsonObject root = QJsonDocument::fromJson(ReadAll(StorePath())).object();
+        QCOMPARE(
+            root["Keys"][0]["Values"][0], QJsonDocument::fromJson("[" + entry + "]").array()[0]);
+        QCOMPARE(root["Keys"][0]["Values"][1]["Integer"].toInt(), 2);
+    }
+
+    void partsThisVersionDoesNotKnowSurviveAWrite()
+    {
+        QDir().mkpath(QFileInfo(StorePath()).absolutePath());
+        WriteAll(StorePath(),
+            J("{'Format':'Tarnwell Software settings','Comment':'mine',"
+              "'Keys':[{'Note':'no key "
+              "here'},{'Key':'K','Values':[{'Bad':1},{'Name':'V','String':'a'}]}]}"));
+        TFileRegistry store(StorePath());
+        store.OpenKey(QStringLiteral("K"), true)
+            ->WriteString(QStringLiteral("V"), QStringLiteral("b"));
+        const QJsonObject root = QJsonDocument::fromJson(ReadAll(StorePath())).object();
+        QCOMPARE(root["Comment"].toString(), QStringLiteral("mine"));
+        QCOMPARE(root["Keys"][0].toObject(), QJsonObject({{"Note", "no key here"}}));
+        QCOMPARE(root["Keys"][1]["Values"][0].toObject(), QJsonObject({{"Bad", 1}}));
+        QCOMPARE(store.OpenKey(QStringLiteral("k"), false)->ReadString(QStringLiteral("v")),
+            QStringLiteral("b"));
+    }
+
+    void damagedFileGivesDefaultsAndIsKeptAside_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not JSON") << QByteArray("[Software\\Tarnwell Software]\nLeft=1\n");
+        QTest::newRow("cut short")
+            << QByteArray(J("{'Format':'Tarnwell Software settings','Keys':[{'Key':'Soft"));
+        QTest::newRow("list") << QByteArray("[]");
+        QTest::newRow("another format") << QByteArray(J("{'Format':'other','Keys':[]}"));
+        QTest::newRow("keys not a list")
+            << QByteArray(J("{'Format':'Tarnwell Software settings','Keys':{}}"));
+        QTest::newRow("binary") << QByteArray("\x00\xff\xfe{\x01\"", 6);
+    }
+    void damagedFileGivesDefaultsAndIsKeptAside()
+    {
+        QFETCH(QByteArray, content);
+        QDir().mkpath(QFileInfo(StorePath()).absolutePath());
+        WriteAll(StorePath(), content);
+        {
+            TxAppRegistry registry(std::make_unique<TFileRegistry>(StorePath()),
+                QStringLiteral("phonebook"), TxAppRegistry::DefaultBaseKey, QStringList());
+            QCOMPARE(registry.ReadString(QStringLiteral("Search_Settings"),
+                         QStringLiteral("SearchValues"), QStringLiteral("none")),
+                QStringLiteral("none"));
+            QCOMPARE(registry.ReadInteger(QStringLiteral("Form1"), QStringLiteral("Left"), 7), 7);
+            QStringList names;
+            registry.ReadValueNames(QString(), names);
+            QVERIFY(names.isEmpty());
+            // Reading alone leaves the file as it is.
+            QCOMPARE(ReadAll(StorePath()), content);
+            QVERIFY(DamagedCopies().isEmpty());
+
+            registry.WriteString(QStringLiteral("Search_Settings"), QStringLiteral("SearchValues"),
+                QStringLiteral("Петров\r\n"));
+            QCOMPARE(registry.ReadString(QStringLiteral("Search_Settings"),
+                         QStringLiteral("SearchValues"), QString()),
+                QStringLiteral("Петров\r\n"));
+        }
+        const QStringList aside = DamagedCopies();
+        QCOMPARE(aside.size(), 1);
+        QCOMPARE(ReadAll(FDir.filePath(QStringLiteral("store/") + aside[0])), content);
+    }
+
+    void aStoreThatCannotBeWrittenFailsWritesOnly()
+    {
+        // A file where the store's folder should be: nothing can be created there.
+        WriteAll(FDir.filePath(QStringLiteral("store")), "in the way");
+        TxAppRegistry registry(std::make_unique<TFileRegistry>(StorePath()),
+            QStringLiteral("phonebook"), TxAppRegistry::DefaultBaseKey, QStringList());
+        QVERIFY_THROWS_EXCEPTION(
+            ERegistryException, registry.WriteInteger(QStringLiteral("K"), QStringLiteral("V"), 1));
+        QCOMPARE(registry.ReadString(QStringLiteral("K"), QStringLiteral("V"), "d"),
+            QStringLiteral("d"));
+        QCOMPARE(registry.ReadInteger(QStringLiteral("K"), QStringLiteral("V"), 3), 3);
+        QFile::remove(FDir.filePath(QStringLiteral("store")));
+    }
+
+    void aWriteWaitsForTheLockAndFailsWhenItIsNotGiven()
+    {
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 1);
+        store.SetLockTimeout(200);
+        QLockFile other(store.LockFilePath());
+        QVERIFY(other.lock());
+        auto key = store.OpenKey(Key, true);
+        QVERIFY_THROWS_EXCEPTION(ERegistryException, key->WriteInteger(QStringLiteral("V"), 2));
+        QCOMPARE(key->ReadInteger(QStringLiteral("V")), 1);
+        other.unlock();
+        key->WriteInteger(QStringLiteral("V"), 2);
+        QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), 2);
+    }
+
+    void twoProgramsWritingAtOnceLoseNothing()
+    {
+        constexpr int Count = 60;
+        const QStringList prefixes
+            = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        QList<QProcess *> children;
+        for (const QString &prefix : prefixes)
+            children << StartChild({"--writer", StorePath(), prefix, QString::number(Count)});
+        for (QProcess *child : children) {
+            QVERIFY(child->waitForFinished(120000));
+            QCOMPARE(child->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(child->exitCode(), 0);
+        }
+        TFileRegistry store(StorePath());
+        auto key = store.OpenKey(Key, false);
+        QVERIFY(key);
+        QCOMPARE(key->ValueNames().size(), Count * prefixes.size());
+        for (const QString &prefix : prefixes)
+            for (int i = 0; i < Count; ++i)
+                QCOMPARE(key->ReadInteger(prefix + QString::number(i)), i);
+    }
+
+    void aProgramKilledWhileWritingLeavesAWholeFile()
+    {
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteString(QStringLiteral("Payload"), Payload(0));
+        auto *random = QRandomGenerator::global();
+        int checkedReads = 0;
+        int furthestStep = 0;
+        for (int round = 0; round < 12; ++round) {
+            QProcess *child = StartChild({"--churn", StorePath()});
+            QVERIFY(child->waitForStarted());
+            QElapsedTimer running;
+            running.start();
+            const int lifetime = 30 + int(random->bounded(150));
+            // Meanwhile a reader never sees half a file.
+            while (running.elapsed() < lifetime) {
+                const QJsonDocument seen = QJsonDocument::fromJson(ReadAll(StorePath()));
+                QVERIFY(seen.isObject());
+                ++checkedReads;
+            }
+            child->kill();
+            QVERIFY(child->waitForFinished());
+            delete child;
+
+            const QByteArray after = ReadAll(StorePath());
+            QVERIFY(QJsonDocument::fromJson(after).isObject());
+            auto key = store.OpenKey(Key, false);
+            const QString payload = key->ReadString(QStringLiteral("Payload"));
+            QVERIFY(IsPayload(payload));
+            furthestStep = std::max(furthestStep, payload.section(QLatin1Char(':'), 0, 0).toInt());
+        }
+        // The writers were killed while they were busy, not before they began.
+        QVERIFY(furthestStep > 0);
+        QVERIFY(checkedReads > 0);
+        QVERIFY(DamagedCopies().isEmpty());
+        // The lock of the killed program does not keep the next one out.
+        store.SetLockTimeout(10000);
+        store.OpenKey(Key, true)->WriteString(QStringLiteral("Payload"), Payload(1));
+        QCOMPARE(store.OpenKey(Key, false)->ReadString(QStringLiteral("Payload")), Payload(1));
+        // Nothing but the store and its lock is left in the folder.
+        const QStringList left
+            = QDir(FDir.filePath(QStringLiteral("store"))).entryList(QDir::Files | QDir::Hidden);
+        for (const QString &name : left)
+            QVERIFY2(name == QLatin1String("registry.json")
+                    || name == QLatin1String("registry.json.lock"),
+                qPrintable(name));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() > 2 && args[1].startsWith(QLatin1String("--"))
+        && args[1] != QLatin1String("--"))
+        if (args[1] == QLatin1String("--writer") || args[1] == QLatin1String("--churn"))
+            return RunChild(args);
+    TestFileRegistry test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_fileregistry.moc"
