@@ -85,6 +85,10 @@ TxAppRegistry::TxAppRegistry(std::unique_ptr<TRegistryBackend> backend, const QS
     QString name = programName;
     if (name.isEmpty())
         name = ProgramNameOf(QCoreApplication::applicationFilePath());
+    // Without a name the settings would lie straight below the base key, and "/E" would erase
+    // those of every program there.
+    if (name.isEmpty())
+        throw ERegistryException(QStringLiteral("The program name for the settings is unknown"));
     FAppKey = baseKey;
     if (!FAppKey.endsWith(QLatin1Char('\\')))
         FAppKey += QLatin1Char('\\');
