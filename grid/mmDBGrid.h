@@ -1,0 +1,180 @@
+#pragma once
+
+#include "core/TColor.h"
+#include "core/TExList.h"
+#include "grid/TDBGrid.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QStringList>
+#include <functional>
+
+class TField;
+class TmmDBGrid;
+class TmmDBSearch;
+class TxFoCal;
+
+// How the grid's commands are placed in its menu: in a sub-menu or as items of their own.
+enum class TPopupMenuKind : quint8 { pmkSubMenu = 0, pmkItemMenu = 1 };
+
+// Lets the application veto a title sort (by returning false) or replace the text sorted by.
+using TmmDBGridSortEvent
+    = std::function<bool(TmmDBGrid *sender, TField *sortField, QString &sortFieldText)>;
+using TNotifyEvent = std::function<void(QObject *sender)>;
+
+// One check-box column: a record is checked when its key field's text is among CheckedValues,
+// ignoring letter case. The values live in memory only.
+struct TCheckField
+{
+    QStringList CheckedValues;
+    QString KeyFieldName;
+    QString ColumnFieldName;
+};
+
+// The directory's data grid: a data-bound grid with striped rows, a selected-row colour,
+// check-box columns, multi-line rows that show other fields, sorting by the query's ORDER BY,
+// column scaling, a column search and its own right-click menu.
+class TmmDBGrid : public TDBGrid
+{
+    Q_OBJECT
+public:
+    static constexpr TColor DefaultStripeOne = 14084071;
+    static constexpr TColor DefaultStripeTwo = 15201271;
+    static constexpr TColor DefaultColorSelected = 10280951;
+    static constexpr TColor DefaultColorDialogs = 15201271;
+    static constexpr int DefaultMinColWidth = 40;
+    static constexpr int GlyphSize = 13;
+
+    explicit TmmDBGrid(QWidget *parent = nullptr);
+    ~TmmDBGrid() override;
+
+    // Published properties.
+    TColor StripeOne() const { return FStripeOne; }
+    void SetStripeOne(TColor color);
+    TColor StripeTwo() const { return FStripeTwo; }
+    void SetStripeTwo(TColor color);
+    bool Striped() const { return FStriped; }
+    void SetStriped(bool value);
+    TColor ColorSelected() const { return FColorSelected; }
+    void SetColorSelected(TColor color);
+    // Assigning a menu gives up the grid's own; assigning none brings it back.
+    void SetPopupMenu(QMenu *menu) override;
+    TPopupMenuKind PopupMenuKind() const { return FPopupMenuKind; }
+    void SetPopupMenuKind(TPopupMenuKind kind) { FPopupMenuKind = kind; }
+    bool ScaleColumns() const { return FScaleColumns; }
+    void SetScaleColumns(bool value);
+    int MinColWidth() const { return FMinColWidth; }
+    void SetMinColWidth(int width) { FMinColWidth = width; }
+    TColor ColorDialogs() const { return FColorDialogs; }
+    void SetColorDialogs(TColor color) { FColorDialogs = color; }
+    bool ConditionalFormatting() const { return FConditionalFormatting; }
+    void SetConditionalFormatting(bool value);
+    int LineCount() const { return FLineCount; }
+    void SetLineCount(int count);
+    const QStringList &LineFields() const { return FLineFields; }
+    void SetLineFields(const QStringList &entries);
+    bool ShowLines() const { return FShowLines; }
+    void SetShowLines(bool value);
+    bool ShowCheckBoxes() const { return FShowCheckBoxes; }
+    void SetShowCheckBoxes(bool value);
+    const QStringList &CheckFields() const { return FCheckFields; }
+    void SetCheckFields(const QStringList &entries);
+    const QImage &GlyphChecked() const { return FGlyphChecked; }
+    // A null image restores the default glyph.
+    void SetGlyphChecked(const QImage &image);
+    void SetGlyphChecked(const QPixmap &pixmap) { SetGlyphChecked(pixmap.toImage()); }
+    const QImage &GlyphUnChecked() const { return FGlyphUnChecked; }
+    void SetGlyphUnChecked(const QImage &image);
+    void SetGlyphUnChecked(const QPixmap &pixmap) { SetGlyphUnChecked(pixmap.toImage()); }
+    bool UseSorting() const { return FUseSorting; }
+    void SetUseSorting(bool value);
+    TNotifyEvent OnReadDefaults;
+    TmmDBGridSortEvent SortEvent;
+
+    // The default glyphs: a classic 13 x 13 sunken box, empty or ticked.
+    static QImage DefaultGlyphUnChecked();
+    static QImage DefaultGlyphChecked();
+
+    // Check-box columns.
+    TCheckField *FindCheckField(const QString &columnFieldName) const;
+    void BuildCheckFields();
+    const TExList<TCheckField> &CheckFieldList() const { return FCheckFieldList; }
+    virtual void CheckValue(TCheckField *checkField, const QString &keyValue);
+    // Raises EListError for an index outside CheckedValues.
+    virtual void UncheckValue(TCheckField *checkField, int index);
+    virtual bool IsValueChecked(TCheckField *checkField, const QString &keyValue, int &index);
+
+    // Multi-line rows.
+    bool GetColumnLines(const QString &fieldName, QStringList &lines) const;
+    void SetColumnLines(const QString &fieldName, const QStringList &lines);
+    bool GetLineFormat(const QString &fieldName, QString &format) const;
+    int ComputeLineCount() const;
+    int LineHeight() const;
+    int LinesPerRow() const { return FShowLines ? FLineCount : 1; }
+
+    // The left indent of cell content, for drawing, check-box hit testing and auto-fit.
+    virtual int GetCellIndent(bool useRowValue, bool fieldOnly, TField *field);
+    // Starts the column search on the selected field.
+    virtual void Find();
+
+    // The grid's own menu while it uses one.
+    QMenu *DefaultPopupMenu() const { return FDefaultPopupMenu; }
+    TColumn *PopupColumn() const { return FPopupColumn; }
+
+    // Living grids, which share one off-screen bitmap for drawing text.
+    static int GridCount();
+    static QPixmap *SharedTextBitmap();
+
+protected:
+    void Loaded() override;
+    void LinkActive(bool value) override;
+    void SetColumnAttributes() override;
+    void RowHeightsChanged() override;
+
+    // Creates the grid's own menu when it has none, fills it and uses it.
+    void EnsureDefaultPopupMenu();
+    // Puts the grid's commands into its menu; the commands come with the menu's own unit.
+    virtual void FillPopupMenu(QMenu *menu);
+
+private:
+    static bool ContainsField(const QString &entry);
+    int FindLineBlock(const QString &fieldName) const;
+    bool NamesField(const QString &name) const;
+
+    TColor FStripeOne = DefaultStripeOne;
+    TColor FStripeTwo = DefaultStripeTwo;
+    bool FStriped = true;
+    TColor FColorSelected = DefaultColorSelected;
+    TPopupMenuKind FPopupMenuKind = TPopupMenuKind::pmkSubMenu;
+    bool FScaleColumns = false;
+    int FMinColWidth = DefaultMinColWidth;
+    TColor FColorDialogs = DefaultColorDialogs;
+    bool FConditionalFormatting = false;
+    int FLineCount = 1;
+    QStringList FLineFields;
+    bool FShowLines = false;
+    bool FShowCheckBoxes = false;
+    QStringList FCheckFields;
+    QImage FGlyphChecked;
+    QImage FGlyphUnChecked;
+    bool FUseSorting = false;
+
+    // Internal state. The condition list and the column search arrive with their own units;
+    // until then formatting applies no conditions and Find does nothing.
+    QPointer<QMenu> FDefaultPopupMenu;
+    TExList<TCheckField> FCheckFieldList {true};
+    TmmDBSearch *FSearch = nullptr;
+    // Owned through the QObject tree once the calculator exists; formula conditions cannot be
+    // evaluated without it.
+    TxFoCal *FCalculator = nullptr;
+    TColumn *FPopupColumn = nullptr;
+    std::function<void()> FSavedOnPopup;
+    std::function<void(TDBGrid *, int, int)> FSavedOnColumnMoved;
+    int FLastColumnCount = 0;
+    int FSizingStartWidth = 0;
+    int FSizingColumn = -1;
+    int FScaleCursor = -1;
+    bool FGrowing = false;
+    bool FScalingEnabled = false;
+    QStringList FLineScratch;
+};
