@@ -145,7 +145,10 @@ void TmmDBGrid::RowHeightsChanged()
 void TmmDBGrid::SetPopupMenu(QMenu *menu)
 {
     if (!menu) {
-        EnsureDefaultPopupMenu();
+        if (!FDefaultPopupMenu)
+            FDefaultPopupMenu = new QMenu(this);
+        FillPopupMenu(FDefaultPopupMenu);
+        TDBGrid::SetPopupMenu(FDefaultPopupMenu);
         return;
     }
     if (FDefaultPopupMenu && FDefaultPopupMenu != menu) {
