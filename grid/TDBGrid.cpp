@@ -84,7 +84,7 @@ public:
     {
         const bool result = QHeaderView::viewportEvent(event);
         if (event->type() == QEvent::Paint)
-            FGrid->ReportPaintError();
+            FGrid->ReportPaintError(false);
         return result;
     }
     void BaseDoubleClick(QMouseEvent *event) { QHeaderView::mouseDoubleClickEvent(event); }
@@ -1031,23 +1031,26 @@ bool TDBGrid::viewportEvent(QEvent *event)
 {
     const bool result = QTableView::viewportEvent(event);
     if (event->type() == QEvent::Paint)
-        ReportPaintError();
+        ReportPaintError(true);
     return result;
 }
 
-void TDBGrid::ReportPaintError()
+void TDBGrid::ReportPaintError(bool cleanPaintForgets)
 {
-    // A failure while painting must not escape through the painter; it is raised once the
-    // paint is over, and the same failure is not raised again on every repaint.
+    // A failure must not unwind through the painting machinery, which would be left in the
+    // middle of a paint. It is raised from an event of its own once the paint is over, where the
+    // application's handler shows it; the same failure is not raised again on every repaint.
     const QString message = std::exchange(FPaintError, QString());
     if (message.isEmpty()) {
-        FLastPaintError.clear();
+        if (cleanPaintForgets)
+            FLastPaintError.clear();
         return;
     }
     if (message == FLastPaintError)
         return;
     FLastPaintError = message;
-    throw Exception(message);
+    QMetaObject::invokeMethod(
+        this, [message] { throw Exception(message); }, Qt::QueuedConnection);
 }
 
 bool TDBGrid::eventFilter(QObject *watched, QEvent *event)

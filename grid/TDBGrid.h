@@ -255,7 +255,7 @@ private:
     void ComputeRowHeights();
     void SyncCurrentFromDataSet(int column);
     void RefreshCurrentRow();
-    void ReportPaintError();
+    void ReportPaintError(bool cleanPaintForgets);
     int RowPitch() const;
     int DefaultWidthHint() const;
     void ColumnChanged(TColumn *column);

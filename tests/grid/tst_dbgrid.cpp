@@ -283,6 +283,43 @@ private slots:
         QCOMPARE(FGrid->Columns().Count(), 0);
     }
 
+    void paintingFailureIsRaisedOnceAfterThePaint()
+    {
+        Bind(5);
+        int failures = 0;
+        FGrid->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FGrid.get()));
+        // Painting from now on happens in grab() only, not in an event loop.
+        FGrid->OnDrawColumnCell
+            = [&](TDBGrid *, const QRect &, int dataCol, TColumn *, QPainter &, TGridDrawState) {
+                  if (dataCol == 1) {
+                      ++failures;
+                      throw Exception(QStringLiteral("cannot show the value"));
+                  }
+              };
+        QStringList raised;
+        auto paint = [&] {
+            FGrid->grab();
+            try {
+                QCoreApplication::sendPostedEvents(FGrid.get(), QEvent::MetaCall);
+            } catch (const Exception &e) {
+                raised << e.Message();
+            }
+        };
+        for (int attempt = 0; attempt < 3; ++attempt)
+            paint();
+        // Every paint meets the failure, the user hears of it once, and the record is put back.
+        QVERIFY(failures >= 3);
+        QCOMPARE(raised, QStringList {"cannot show the value"});
+        QCOMPARE(FData->ActiveRecord(), FData->CurrentRow());
+        FGrid->OnDrawColumnCell = nullptr;
+        paint();
+        FGrid->OnDrawColumnCell = [](TDBGrid *, const QRect &, int, TColumn *, QPainter &,
+                                      TGridDrawState) { throw Exception(QStringLiteral("again")); };
+        paint();
+        QCOMPARE(raised, (QStringList {"cannot show the value", "again"}));
+    }
+
     void userColumnMoveReordersTheColumns()
     {
         Bind(5);
