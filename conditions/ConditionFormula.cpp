@@ -1,0 +1,103 @@
+#include "conditions/ConditionFormula.h"
+
+#include "calc/xCalc.h"
+#include "db/TDataSet.h"
+
+namespace {
+
+bool IsFormulaVariableType(TFieldType type)
+{
+    switch (type) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftDate:
+    case TFieldType::ftTime:
+    case TFieldType::ftDateTime:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+        return true;
+    default:
+        return false;
+    }
+}
+
+enum class Direction { ToFieldNames, ToLabels };
+
+QString TranslateNames(const TDataSet *dataSet, const QString &text, Direction direction)
+{
+    if (!dataSet)
+        return text;
+    QString out = text;
+    for (int i = 0; i < dataSet->FieldCount(); ++i) {
+        const TField *field = dataSet->Fields(i);
+        const QString label = field->DisplayLabel();
+        if (label.compare(field->FieldName(), Qt::CaseInsensitive) == 0)
+            continue;
+        const QString &from = direction == Direction::ToFieldNames ? label : field->FieldName();
+        const QString &to = direction == Direction::ToFieldNames ? field->FieldName() : label;
+        // An empty pattern would match between every two characters.
+        if (!from.isEmpty())
+            out.replace(from, to, Qt::CaseInsensitive);
+    }
+    return out;
+}
+
+} // namespace
+
+void BindFormulaVariables(TDataSet *dataSet, TxFoCal &calculator, const QDate &today)
+{
+    calculator.ClearVariables();
+    calculator.SetVariable(QStringLiteral("dd"), today.day());
+    calculator.SetVariable(QStringLiteral("mm"), today.month());
+    calculator.SetVariable(QStringLiteral("yy"), today.year());
+    calculator.SetVariable(QStringLiteral("yyyy"), today.year());
+    if (!dataSet || !dataSet->Active())
+        return;
+    for (int i = 0; i < dataSet->FieldCount(); ++i) {
+        const TField *field = dataSet->Fields(i);
+        if (IsFormulaVariableType(field->DataType()))
+            calculator.SetVariable(field->FieldName(), field->AsFloat());
+    }
+}
+
+void BindFormulaVariables(TDataSet *dataSet, TxFoCal &calculator)
+{
+    BindFormulaVariables(dataSet, calculator, QDate::currentDate());
+}
+
+bool EvaluateFormula(TDataSet *dataSet, TxFoCal *calculator, const QString &text, double &value)
+{
+    if (!calculator)
+        return false;
+    try {
+        BindFormulaVariables(dataSet, *calculator);
+        value = calculator->Evaluate(text);
+        return true;
+    } catch (...) {
+        // A formula that does not evaluate is an answer here, not an error: the condition falls
+        // back to its text, and painting shows no message.
+        return false;
+    }
+}
+
+QString LabelsToFieldNames(const TDataSet *dataSet, const QString &text)
+{
+    return TranslateNames(dataSet, text, Direction::ToFieldNames);
+}
+
+QString FieldNamesToLabels(const TDataSet *dataSet, const QString &text)
+{
+    return TranslateNames(dataSet, text, Direction::ToLabels);
+}
+
+bool IsConstantFormula(const QString &text)
+{
+    static const QString allowed = QStringLiteral("0123456789.,+-*/%^<=>() \t");
+    for (const QChar ch : text)
+        if (!allowed.contains(ch))
+            return false;
+    return true;
+}
