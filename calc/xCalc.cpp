@@ -6,7 +6,6 @@
 #include <QScopeGuard>
 #include <QVariant>
 
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
