@@ -2,6 +2,7 @@
 
 #include "db/TDataSet.h"
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QAbstractProxyModel>
 #include <QCompleter>

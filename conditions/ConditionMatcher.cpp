@@ -186,7 +186,7 @@ void TConditionMatcher::RefreshOperand(const TConditionScope &scope, OperandStat
     // nothing, so later cells of a row may skip it. A constant text gives one result for every
     // row. Neither holds when an owner's function takes part: it may answer differently each
     // time, so then every cell evaluates afresh as the condition asks.
-    const bool pure = !calculator->OnFunction;
+    const bool pure = !calculator->OnFunction();
     if (pure) {
         const bool done
             = state.Constant ? state.EvaluatedFor.Epoch == row.Epoch : state.EvaluatedFor == row;

@@ -15,6 +15,8 @@
 namespace {
 
 const QString FormatName = QStringLiteral("Tarnwell Software settings");
+// Writes take milliseconds; a lock this old whose holder left no name is abandoned.
+constexpr int StaleLockMilliseconds = 2000;
 constexpr int FormatVersion = 1;
 // Far beyond anything the program writes; a larger file is not ours and is not read into memory.
 constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
@@ -386,15 +388,31 @@ void TFileRegistry::SetAsideDamaged(const TImage &image) const
         qPrintable(QDir::toNativeSeparators(aside)));
 }
 
+void TFileRegistry::RemoveLeftoverTemporaries() const
+{
+    // Every writer holds the lock while its temporary file exists, so under the lock any
+    // temporary beside the store belongs to a program that died mid-write.
+    const QFileInfo store(FFilePath);
+    QDir folder = store.absoluteDir();
+    const QString pattern = store.fileName() + QStringLiteral(".??????");
+    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden))
+        folder.remove(name);
+}
+
 void TFileRegistry::Change(const std::function<bool(TImage &)> &change)
 {
     const QString folder = QFileInfo(FFilePath).absolutePath();
     if (!QDir().mkpath(folder))
         throw ERegistryException(WithPath(QStringLiteral("Cannot create the folder %1"), folder));
     QLockFile lock(LockFilePath());
+    // A program killed between creating the lock file and writing its name into it leaves an
+    // empty lock that would otherwise keep everyone out for half a minute. A live holder keeps
+    // an operating-system lock on the file, which stops anyone removing it however old it is.
+    lock.setStaleLockTime(StaleLockMilliseconds);
     if (!lock.tryLock(FLockTimeout))
         throw ERegistryException(WithPath(
             QStringLiteral("The settings file %1 is locked by another program"), FFilePath));
+    RemoveLeftoverTemporaries();
     TImage image = Load();
     if (image.Damaged) {
         SetAsideDamaged(image);

@@ -50,6 +50,7 @@ private:
     void Change(const std::function<bool(TImage &)> &change);
     void Save(const TImage &image) const;
     void SetAsideDamaged(const TImage &image) const;
+    void RemoveLeftoverTemporaries() const;
 
     QString FFilePath;
     int FLockTimeout = 5000;

@@ -153,11 +153,11 @@ private slots:
         ConditionsFixture f;
         f.Open({{Price, TFieldType::ftFloat}, {Value, TFieldType::ftFloat}}, {{10.0, 20.0}});
         int calls = 0;
-        f.Calculator.OnFunction = [&calls](const QString &name, double &v) {
+        f.Calculator.SetOnFunction([&calls](const QString &name, double &v) {
             ++calls;
             v *= 2;
             return name == QLatin1String("TWICE");
-        };
+        });
         TCondition &c
             = f.Add(Value, Op::coEqual, QStringLiteral("twice(PRICE)"), {}, {Price, Value});
         c.Formula = true;
