@@ -2,6 +2,9 @@
 #include "app/DataFolder.h"
 #include "app/Form1.h"
 #include "core/TFormatSettings.h"
+#include "i18n/TranslationDictionary.h"
+#include "settings/FileRegistry.h"
+#include "settings/xAppRegistry.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -47,6 +50,16 @@ int main(int argc, char *argv[])
         QStringLiteral("[/E]"));
     parser.process(app);
 
+    // The settings store comes first: "/E" must erase the stored settings before anything
+    // reads them. Without a store the directory still works; it just remembers nothing.
+    std::unique_ptr<TxAppRegistry> registry;
+    try {
+        registry = std::make_unique<TxAppRegistry>(std::make_unique<TFileRegistry>());
+    } catch (const Exception &e) {
+        QMessageBox::warning(nullptr, TApplication::applicationDisplayName(),
+            QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
+    }
+    TranslationDictionary = nullptr;
     TDateFormatsForRun dateFormats;
 
     const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),

@@ -133,6 +133,39 @@ private slots:
         QCOMPARE(Captions().at(0), QStringLiteral("Абонент"));
     }
 
+    // Pictures of the window in each mode (kept in the temporary folder for a look); the grid
+    // must show striped rows of text, not an empty area.
+    void windowShowsItsRows_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("town") << -1;
+        QTest::newRow("city") << int(TForm1::ModeCity);
+        QTest::newRow("organisation") << int(TForm1::ModeOrganisation);
+        QTest::newRow("district") << int(TForm1::ModeDistrict);
+    }
+    void windowShowsItsRows()
+    {
+        QFETCH(int, mode);
+        if (mode >= 0) {
+            ChooseMode(mode);
+            FForm->DBLCombo1->ChooseRow(1);
+        }
+        QVERIFY(FErrors.isEmpty());
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        const QImage picture = FForm->grab().toImage();
+        picture.save(QDir::temp().filePath(
+            QStringLiteral("phonebook_form1_%1.png").arg(QTest::currentDataTag())));
+        const QRect grid = FForm->DBGrid1->geometry();
+        QVERIFY(FForm->DBGrid1->isVisible());
+        // Two stripes and dark text make at least three colours in the grid's middle.
+        QSet<QRgb> colours;
+        for (int y = grid.top() + grid.height() / 3; y < grid.bottom() - 20; ++y)
+            for (int x = grid.left() + 20; x < grid.right() - 20; x += 3)
+                colours.insert(picture.pixel(x, y));
+        QVERIFY2(colours.size() >= 3, qPrintable(QString::number(colours.size())));
+    }
+
     void organisationChoiceUsesKodOrgNotTheLookupKey()
     {
         ChooseMode(TForm1::ModeOrganisation);
