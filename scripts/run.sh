@@ -4,8 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build
-if [ -x build/bin/phonebook ]; then
-    exec build/bin/phonebook "$@"
-fi
-# Before the window exists, show what the sample data holds.
-for t in build/bin/Data/*/*.[dD][bB]; do build/bin/pxtool info "$t"; done
+exec build/bin/phonebook "$@"
