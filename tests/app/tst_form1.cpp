@@ -11,7 +11,9 @@
 #include "db/TTable.h"
 #include "grid/mmDBGrid.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -133,7 +135,7 @@ private slots:
         QCOMPARE(Captions().at(0), QStringLiteral("Абонент"));
     }
 
-    // Pictures of the window in each mode (kept in the temporary folder for a look); the grid
+    // Pictures of the window in each mode (kept in the build folder for a look); the grid
     // must show striped rows of text, not an empty area.
     void windowShowsItsRows_data()
     {
@@ -154,8 +156,8 @@ private slots:
         FForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
         const QImage picture = FForm->grab().toImage();
-        picture.save(QDir::temp().filePath(
-            QStringLiteral("phonebook_form1_%1.png").arg(QTest::currentDataTag())));
+        picture.save(QDir(QStringLiteral(QT_TESTCASE_BUILDDIR))
+                .filePath(QStringLiteral("phonebook_%1.png").arg(QTest::currentDataTag())));
         const QRect grid = FForm->DBGrid1->geometry();
         QVERIFY(FForm->DBGrid1->isVisible());
         // Two stripes and dark text make at least three colours in the grid's middle.
@@ -164,6 +166,61 @@ private slots:
             for (int x = grid.left() + 20; x < grid.right() - 20; x += 3)
                 colours.insert(picture.pixel(x, y));
         QVERIFY2(colours.size() >= 3, qPrintable(QString::number(colours.size())));
+    }
+
+    // A user with only the keyboard: the category list, then typing part of a street's name.
+    void keyboardChoosesCategoryAndStreet()
+    {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        FForm->CBox1->setFocus();
+        QTest::keyClick(FForm->CBox1, Qt::Key_Down);
+        QCOMPARE(FForm->CBox1->currentIndex(), int(TForm1::ModeOrganisation));
+        QCOMPARE(FForm->Label4->text(), QStringLiteral("Организация"));
+        QTest::keyClick(FForm->CBox1, Qt::Key_Up);
+        QCOMPARE(FForm->CBox1->currentIndex(), int(TForm1::ModeCity));
+        QCOMPARE(FForm->Label4->text(), QStringLiteral("Улица"));
+        QVERIFY(FForm->DBLCombo1->isVisible());
+
+        // Type a piece from the middle of a street's name, in other letter case, close the
+        // suggestions and press Enter: the first street whose name holds the piece is chosen.
+        TTable *streets = FForm->Table2;
+        QString piece;
+        {
+            TActiveRecordGuard guard(streets, std::min(5, streets->RecordCount() - 1));
+            const QString name = streets->FieldByName(QStringLiteral("ADR_Y"))->AsString();
+            piece = name.mid(name.size() / 3, 4).toUpper();
+        }
+        QVERIFY(piece.size() >= 3);
+        const int expected = RowWhere(streets, [streets, &piece] {
+            return streets->FieldByName(QStringLiteral("ADR_Y"))
+                ->AsString()
+                .contains(piece, Qt::CaseInsensitive);
+        });
+        int street = 0;
+        {
+            TActiveRecordGuard guard(streets, expected);
+            street = streets->FieldByName(QStringLiteral("K_Y"))->AsInteger();
+        }
+        FForm->DBLCombo1->setFocus();
+        // Cyrillic letters go as text: QTest's key tables know only ASCII.
+        QWidget *typing = QApplication::focusWidget();
+        QVERIFY(typing);
+        for (const QChar letter : piece) {
+            QTest::sendKeyEvent(
+                QTest::Press, typing, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+            QTest::sendKeyEvent(
+                QTest::Release, typing, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+        }
+        QVERIFY(FForm->DBLCombo1->completer()->popup()->isVisible());
+        QTest::keyClick(FForm->DBLCombo1->completer()->popup(), Qt::Key_Escape);
+        QVERIFY(!FForm->DBLCombo1->completer()->popup()->isVisible());
+        QTest::keyClick(typing, Qt::Key_Return);
+        QVERIFY(FErrors.isEmpty());
+        QCOMPARE(FForm->DBGrid1->DataSource(), FForm->DSource3);
+        QVERIFY(FForm->Query1->Active());
+        QVERIFY(FForm->Query1->RecordCount() > 0);
+        QCOMPARE(FForm->Query1->FieldByName(QStringLiteral("K_Y"))->AsInteger(), street);
     }
 
     void organisationChoiceUsesKodOrgNotTheLookupKey()
