@@ -112,8 +112,6 @@ std::optional<QPalette::ColorRole> PaletteRoleOf(int index)
         return QPalette::HighlightedText;
     case 16:
         return QPalette::Dark;
-    case 17:
-        return QPalette::PlaceholderText;
     case 18:
         return QPalette::ButtonText;
     case 20:
@@ -148,6 +146,10 @@ TColor ColorToRGB(TColor color, const QPalette &palette)
     const int index = int(uint32_t(color) & 0xFFu);
     if (index >= int(std::size(ClassicSystemColors)))
         return clBlack;
+    constexpr int GrayTextIndex = 17;
+    // Grey text is the palette's disabled text, which some styles leave black as placeholder.
+    if (index == GrayTextIndex)
+        return FromQColor(palette.color(QPalette::Disabled, QPalette::WindowText));
     if (auto role = PaletteRoleOf(index))
         return FromQColor(palette.color(QPalette::Active, *role));
     return ClassicSystemColors[index];
