@@ -151,6 +151,8 @@ TDBGrid::TDBGrid(QWidget *parent)
     FIndicatorHeader = new TDBGridHeader(Qt::Vertical, this);
     setHorizontalHeader(FTitleHeader);
     setVerticalHeader(FIndicatorHeader);
+    // A double-click on a border is the grid's to handle, not a fit to the view's contents.
+    disconnect(FTitleHeader, &QHeaderView::sectionHandleDoubleClicked, this, nullptr);
     setModel(FModel);
     setItemDelegate(new TDBGridDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -1147,6 +1149,8 @@ void TDBGrid::KeyPress(QChar key)
 void TDBGrid::mousePressEvent(QMouseEvent *event)
 {
     FLastMousePos = viewport()->mapTo(this, event->position().toPoint());
+    int index = -1;
+    CalcSizingState(FLastMousePos, index);
     FPendingMouse = event;
     MouseDown(event->button(), event->modifiers(), FLastMousePos);
     FPendingMouse = nullptr;
@@ -1164,6 +1168,10 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event)
 void TDBGrid::mouseMoveEvent(QMouseEvent *event)
 {
     FLastMousePos = viewport()->mapTo(this, event->position().toPoint());
+    if (event->buttons() == Qt::NoButton) {
+        int index = -1;
+        CalcSizingState(FLastMousePos, index);
+    }
     QTableView::mouseMoveEvent(event);
 }
 

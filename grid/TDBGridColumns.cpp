@@ -192,6 +192,20 @@ void TColumn::RestoreDefaults()
     Changed();
 }
 
+void TColumn::AssignSettings(const TColumn &source)
+{
+    FTitle.FCaption = source.FTitle.FCaption;
+    FTitle.FAlignment = source.FTitle.FAlignment;
+    FTitle.FFont = source.FTitle.FFont;
+    FTitle.FColor = source.FTitle.FColor;
+    FFont = source.FFont;
+    FColor = source.FColor;
+    FAlignment = source.FAlignment;
+    FWidth = source.FWidth;
+    FVisible = source.FVisible;
+    FPopupMenu = source.FPopupMenu;
+}
+
 void TColumn::Changed()
 {
     FGrid->ColumnChanged(this);
@@ -228,14 +242,47 @@ void TDBGridColumns::RestoreDefaults()
 
 void TDBGridColumns::Rebuild(TDataSet *dataSet)
 {
+    std::vector<std::unique_ptr<TColumn>> previous
+        = FItems.empty() ? std::move(FClosed) : std::move(FItems);
     FItems.clear();
-    if (!dataSet || !dataSet->Active())
+    FClosed.clear();
+    if (!previous.empty() && previous.front()->FDataSet != dataSet)
+        previous.clear();
+    if (!dataSet)
         return;
-    for (int i = 0; i < dataSet->FieldCount(); ++i) {
-        TField *field = dataSet->Fields(i);
-        if (field->Visible())
-            FItems.push_back(std::make_unique<TColumn>(FGrid, field));
+    if (!dataSet->Active()) {
+        FClosed = std::move(previous);
+        return;
     }
+    std::vector<TField *> fields;
+    for (int i = 0; i < dataSet->FieldCount(); ++i)
+        if (dataSet->Fields(i)->Visible())
+            fields.push_back(dataSet->Fields(i));
+    // The same fields, by name, as before: the columns come back in their order with their
+    // settings. Anything else starts afresh.
+    if (!previous.empty() && previous.size() == fields.size()) {
+        std::vector<TField *> matched;
+        std::vector<bool> taken(fields.size(), false);
+        for (const auto &old : previous) {
+            for (size_t i = 0; i < fields.size(); ++i)
+                if (!taken[i]
+                    && fields[i]->FieldName().compare(old->FFieldName, Qt::CaseInsensitive) == 0) {
+                    taken[i] = true;
+                    matched.push_back(fields[i]);
+                    break;
+                }
+        }
+        if (matched.size() == previous.size()) {
+            for (size_t i = 0; i < previous.size(); ++i) {
+                auto column = std::make_unique<TColumn>(FGrid, matched[i]);
+                column->AssignSettings(*previous[i]);
+                FItems.push_back(std::move(column));
+            }
+            return;
+        }
+    }
+    for (TField *field : fields)
+        FItems.push_back(std::make_unique<TColumn>(FGrid, field));
 }
 
 void TDBGridColumns::Move(int from, int to)

@@ -93,7 +93,11 @@ public:
 private:
     friend class TColumnTitle;
     friend class TDBGrid;
+    friend class TDBGridColumns;
     void Changed();
+    // Takes over what was set on another column (title, font, colour, alignment, width,
+    // visibility, menu); what was not set keeps following the defaults.
+    void AssignSettings(const TColumn &source);
 
     TDBGrid *FGrid;
     TDataSet *FDataSet;
@@ -110,7 +114,8 @@ private:
 };
 
 // The grid's columns, one per visible field of the bound dataset in field order. The grid
-// rebuilds them when the bound result changes.
+// rebuilds them when the bound result changes. A dataset that closes and opens again with the
+// same visible fields (a query reopened with a new ORDER BY) gets its columns back as they were.
 class TDBGridColumns
 {
 public:
@@ -137,4 +142,7 @@ private:
 
     TDBGrid *FGrid;
     std::vector<std::unique_ptr<TColumn>> FItems;
+    // The columns of a dataset that closed, kept for its reopening; only compared, never read
+    // through, as the dataset may be gone.
+    std::vector<std::unique_ptr<TColumn>> FClosed;
 };

@@ -96,11 +96,7 @@ void TmmDBGrid::Loaded()
     TDBGrid::Loaded();
     FSavedOnColumnMoved = OnColumnMoved;
     OnColumnMoved = [this](TDBGrid *sender, int fromIndex, int toIndex) {
-        // A moved column starts a new sizing round from the first data column.
-        FSizingColumn = IndicatorOffset();
-        FSizingStartWidth = Columns().Count() > 0 ? ColWidths(FSizingColumn) : 0;
-        if (FSavedOnColumnMoved)
-            FSavedOnColumnMoved(sender, fromIndex, toIndex);
+        GridColumnMoved(sender, fromIndex, toIndex);
     };
     FScalingEnabled = true;
     EnsureDefaultPopupMenu();
@@ -122,8 +118,9 @@ void TmmDBGrid::SetColumnAttributes()
     if (FPopupColumn && Columns().IndexOf(FPopupColumn) < 0)
         FPopupColumn = nullptr;
     SetLineCount(ComputeLineCount());
-    // Fewer columns than at the last width change leave a gap: fit again.
-    if (Columns().Count() < FLastColumnCount)
+    // Fewer columns than at the last width change leave a gap: fit again. Hidden columns take
+    // no room, so a column hidden or shown again changes the count as well.
+    if (VisibleColumnCount() != FLastColumnCount)
         SetBounds(geometry());
 }
 

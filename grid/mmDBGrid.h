@@ -117,6 +117,21 @@ public:
     // Starts the column search on the selected field.
     virtual void Find();
 
+    // Sorting by the query's ORDER BY.
+    bool IsQueryBound() const;
+    bool IsSortedBy(const QString &fieldName, bool &ascending) const;
+    // Rewrites the ORDER BY and reopens the query; raises Exception("Error!") when a
+    // descending key cannot be found.
+    void SortBy(const QString &sortText, bool ascending);
+
+    // Column layout.
+    // The room the data columns take, grid lines included.
+    int ColumnsWidth() const;
+    // The room they may take: the client width less the indicator.
+    int AvailableWidth() const;
+    void FitColumns();
+    void SetBounds(const QRect &bounds) override;
+
     // The grid's own menu while it uses one.
     QMenu *DefaultPopupMenu() const { return FDefaultPopupMenu; }
     TColumn *PopupColumn() const { return FPopupColumn; }
@@ -130,6 +145,12 @@ protected:
     void LinkActive(bool value) override;
     void SetColumnAttributes() override;
     void RowHeightsChanged() override;
+    TGridState CalcSizingState(const QPoint &pos, int &index) const override;
+    void ColWidthsChanged() override;
+    void MouseDown(
+        Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos) override;
+    void DblClick() override;
+    void KeyPress(QChar key) override;
 
     // Creates the grid's own menu when it has none, fills it and uses it.
     void EnsureDefaultPopupMenu();
@@ -140,6 +161,15 @@ private:
     static bool ContainsField(const QString &entry);
     int FindLineBlock(const QString &fieldName) const;
     bool NamesField(const QString &name) const;
+    // Layout, sorting and input helpers.
+    int VisibleColumnCount() const;
+    int NextVisibleCol(int aCol) const;
+    int LastVisibleCol() const;
+    void AutoFitColumn(int aCol);
+    void GridColumnMoved(TDBGrid *sender, int fromIndex, int toIndex);
+    void SortByTitle(int aCol);
+    QString CheckKeyText(const TCheckField *checkField) const;
+    void ToggleCheck(TCheckField *checkField, bool checked, int index);
 
     TColor FStripeOne = DefaultStripeOne;
     TColor FStripeTwo = DefaultStripeTwo;
@@ -172,7 +202,8 @@ private:
     std::function<void(TDBGrid *, int, int)> FSavedOnColumnMoved;
     int FLastColumnCount = 0;
     int FSizingStartWidth = 0;
-    int FSizingColumn = -1;
+    // Set by the sizing-state calculation, which asks without changing the grid otherwise.
+    mutable int FSizingColumn = -1;
     int FScaleCursor = -1;
     bool FGrowing = false;
     bool FScalingEnabled = false;

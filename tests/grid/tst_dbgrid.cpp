@@ -113,13 +113,52 @@ private slots:
         QVERIFY(!FGrid->Columns().Items(2)->Visible());
         QCOMPARE(FGrid->ColWidths(3), 0);
         QVERIFY(FGrid->horizontalHeader()->isSectionHidden(2));
-        // Reopening is a new result: the columns are rebuilt with their defaults.
+        // Reopened with the same fields (a query sorted anew): the settings come back.
         FData->Close();
         QCOMPARE(FGrid->Columns().Count(), 0);
         FData->Open();
+        column = FGrid->Columns().Items(1);
+        QCOMPARE(column->Field(), FData->FieldByName(QStringLiteral("TELE")));
+        QCOMPARE(column->Title().Caption(), QStringLiteral("Телефон"));
+        QCOMPARE(column->Title().Alignment(), TAlignment::taCenter);
+        QCOMPARE(FGrid->ColWidths(2), 77);
+        QVERIFY(!FGrid->Columns().Items(2)->Visible());
+        QVERIFY(FGrid->horizontalHeader()->isSectionHidden(2));
+    }
+
+    void reopeningWithOtherFieldsStartsAfresh()
+    {
+        Bind(5);
+        FGrid->Columns().Items(1)->Title().SetCaption(QStringLiteral("Телефон"));
+        FGrid->Columns().Items(2)->SetVisible(false);
+        FData->Close();
+        FData->Rows = TGridFixture::Streets(3);
+        FData->Open();
+        QCOMPARE(ColumnNames(*FGrid), (QStringList {"K_Y", "NAME"}));
+        FData->Close();
+        FData->Rows = TGridFixture::Subscribers(5);
+        FData->Open();
+        // The street columns came between: nothing of the first settings is left.
         QCOMPARE(FGrid->Columns().Items(1)->Title().Caption(), QStringLiteral("TELE"));
-        QCOMPARE(FGrid->Columns().Items(1)->Title().Alignment(), TAlignment::taLeftJustify);
         QVERIFY(FGrid->Columns().Items(2)->Visible());
+        // Unbinding forgets the columns of a closed dataset too.
+        FGrid->Columns().Items(0)->Title().SetCaption(QStringLiteral("Абонент"));
+        FData->Close();
+        FGrid->SetDataSource(nullptr);
+        FGrid->SetDataSource(FSource.get());
+        FData->Open();
+        QCOMPARE(FGrid->Columns().Items(0)->Title().Caption(), QStringLiteral("FAM"));
+    }
+
+    void reopeningKeepsAMovedColumnOrder()
+    {
+        Bind(5);
+        FGrid->horizontalHeader()->moveSection(0, 2);
+        FData->Close();
+        FData->Open();
+        QCOMPARE(ColumnNames(*FGrid), (QStringList {"TELE", "ADR_D", "FAM", "ADR_K"}));
+        QCOMPARE(FGrid->model()->data(FGrid->model()->index(0, 2)).toString(),
+            QStringLiteral("Иванов И.И."));
     }
 
     void rebindingRebuildsTheColumns()
