@@ -1,5 +1,7 @@
 #include "grid/mmDBGrid.h"
 
+#include "calc/xCalc.h"
+
 #include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
@@ -12,7 +14,7 @@ int LivingGrids = 0;
 std::unique_ptr<QPixmap> TextBitmap;
 
 // The classic sunken check box.
-QImage DrawGlyph(bool ticked)
+QImage PaintBoxGlyph(bool ticked)
 {
     const int size = TmmDBGrid::GlyphSize;
     const int last = size - 1;
@@ -54,7 +56,8 @@ TmmDBGrid::TmmDBGrid(QWidget *parent)
     , FGlyphChecked(DefaultGlyphChecked())
     , FGlyphUnChecked(DefaultGlyphUnChecked())
 {
-    // FSearch and FCalculator are created here once the column search and the calculator exist.
+    // FSearch is created here once the column search exists.
+    FCalculator = new TxFoCal(this);
     if (LivingGrids++ == 0)
         TextBitmap = std::make_unique<QPixmap>();
 }
@@ -81,12 +84,12 @@ QPixmap *TmmDBGrid::SharedTextBitmap()
 
 QImage TmmDBGrid::DefaultGlyphUnChecked()
 {
-    return DrawGlyph(false);
+    return PaintBoxGlyph(false);
 }
 
 QImage TmmDBGrid::DefaultGlyphChecked()
 {
-    return DrawGlyph(true);
+    return PaintBoxGlyph(true);
 }
 
 // Life cycle -------------------------------------------------------------------------------

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "conditions/ConditionMatcher.h"
 #include "core/TColor.h"
 #include "core/TExList.h"
 #include "grid/TDBGrid.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class TField;
 class TmmDBGrid;
@@ -29,6 +33,15 @@ struct TCheckField
     QStringList CheckedValues;
     QString KeyFieldName;
     QString ColumnFieldName;
+
+    // The position of a key value in CheckedValues ignoring case, -1 when absent. A long list
+    // is looked up through an index, so that painting a cell does not read every value.
+    int IndexOf(const QString &keyValue) const;
+
+private:
+    // Shares CheckedValues' data while the index is current: changing the list detaches it.
+    mutable QStringList FIndexedValues;
+    mutable QHash<QString, int> FIndex;
 };
 
 // The directory's data grid: a data-bound grid with striped rows, a selected-row colour,
@@ -140,11 +153,37 @@ public:
     static int GridCount();
     static QPixmap *SharedTextBitmap();
 
+    // Conditional formatting: the conditions in evaluation order, and the calculator their
+    // formulas run on.
+    TExList<TCondition> &Conditions() { return FConditions; }
+    const TExList<TCondition> &Conditions() const { return FConditions; }
+    TxFoCal *Calculator() const { return FCalculator; }
+    TConditionScope ConditionScope();
+    // After the conditions were replaced or edited.
+    void PrepareConditions();
+    // Formats a data cell of the active record: a matching condition may change the style's
+    // colour (never for a highlighted cell) and its font. Whether any condition matched.
+    bool ApplyConditions(TField *field, bool highlighted, TCellStyle &style);
+
+    // One line of cell text on the painter's brush, at (Left + dx, Top + dy) when left aligned,
+    // ending 3 pixels off the right edge when right aligned, centred otherwise. A background
+    // the device cannot show as it is goes through the shared bitmap, which wraps the text.
+    static void DrawCellText(QPainter &painter, const QRect &rect, int dx, int dy,
+        const QString &text, TAlignment alignment, bool rightToLeft);
+    // A check-box glyph at the rectangle's left edge, centred vertically, with its transparent
+    // pixels on the painter's brush.
+    static void DrawGlyph(QPainter &painter, const QImage &bitmap, const QRect &rect);
+
 protected:
     void Loaded() override;
     void LinkActive(bool value) override;
     void SetColumnAttributes() override;
     void RowHeightsChanged() override;
+    void DrawCell(
+        QPainter &painter, int aCol, int aRow, const QRect &rect, TGridDrawState state) override;
+    // Stripes belong to grid rows: scrolled pixels carry the wrong ones.
+    void Scroll(int distance) override;
+    void paintEvent(QPaintEvent *event) override;
     TGridState CalcSizingState(const QPoint &pos, int &index) const override;
     void ColWidthsChanged() override;
     void MouseDown(
@@ -161,6 +200,30 @@ private:
     static bool ContainsField(const QString &entry);
     int FindLineBlock(const QString &fieldName) const;
     bool NamesField(const QString &name) const;
+    // What painting needs of a column, worked out once per paint rather than once per cell.
+    struct TColumnPlan
+    {
+        struct TLine
+        {
+            TField *Field = nullptr;
+            QStringList Format; // the pieces around "%s"; empty: the display text as it is
+        };
+        quint64 Epoch = 0;
+        const TColumn *Column = nullptr;
+        TField *Field = nullptr;
+        TFont Font;
+        QColor FontColor;
+        TColor Color = Colors::clWindow;
+        TAlignment Alignment = TAlignment::taLeftJustify;
+        TCheckField *Check = nullptr;
+        TField *KeyField = nullptr;
+        QStringList Format;
+        std::vector<TLine> Lines;
+    };
+    const TColumnPlan &PlanOf(int dataCol, TColumn *column);
+    void DrawTitleCell(QPainter &painter, int aCol, int aRow, const QRect &rect);
+    void DrawDataCell(
+        QPainter &painter, int aCol, int aRow, const QRect &rect, TGridDrawState state);
     // Layout, sorting and input helpers.
     int VisibleColumnCount() const;
     int NextVisibleCol(int aCol) const;
@@ -189,13 +252,12 @@ private:
     QImage FGlyphUnChecked;
     bool FUseSorting = false;
 
-    // Internal state. The condition list and the column search arrive with their own units;
-    // until then formatting applies no conditions and Find does nothing.
+    // Internal state. The column search arrives with its own unit; until then Find does
+    // nothing.
     QPointer<QMenu> FDefaultPopupMenu;
     TExList<TCheckField> FCheckFieldList {true};
     TmmDBSearch *FSearch = nullptr;
-    // Owned through the QObject tree once the calculator exists; formula conditions cannot be
-    // evaluated without it.
+    // Owned through the QObject tree; formula conditions cannot be evaluated without it.
     TxFoCal *FCalculator = nullptr;
     TColumn *FPopupColumn = nullptr;
     std::function<void()> FSavedOnPopup;
@@ -208,4 +270,11 @@ private:
     bool FGrowing = false;
     bool FScalingEnabled = false;
     QStringList FLineScratch;
+    TExList<TCondition> FConditions {true};
+    TConditionMatcher FMatcher;
+    std::vector<TColumnPlan> FColumnPlans;
+    // Plans and matcher results are valid for one paint.
+    quint64 FPaintEpoch = 1;
+    bool FPainting = false;
+    int FPaintLineHeight = 0;
 };

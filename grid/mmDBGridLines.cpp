@@ -63,13 +63,32 @@ void TmmDBGrid::UncheckValue(TCheckField *checkField, int index)
 
 bool TmmDBGrid::IsValueChecked(TCheckField *checkField, const QString &keyValue, int &index)
 {
-    index = -1;
-    for (qsizetype i = 0; i < checkField->CheckedValues.size(); ++i)
-        if (checkField->CheckedValues.at(i).compare(keyValue, Qt::CaseInsensitive) == 0) {
-            index = int(i);
-            break;
-        }
+    index = checkField->IndexOf(keyValue);
     return index >= 0;
+}
+
+int TCheckField::IndexOf(const QString &keyValue) const
+{
+    // A short list is read faster than an index is made.
+    constexpr qsizetype IndexFrom = 16;
+    const QStringList &values = CheckedValues;
+    if (values.size() < IndexFrom) {
+        for (qsizetype i = 0; i < values.size(); ++i)
+            if (values.at(i).compare(keyValue, Qt::CaseInsensitive) == 0)
+                return int(i);
+        return -1;
+    }
+    if (FIndexedValues.constData() != values.constData()
+        || FIndexedValues.size() != values.size()) {
+        FIndex.clear();
+        FIndex.reserve(values.size());
+        // Case-insensitive comparison is equality of the case-folded texts; the first of equal
+        // values is the one found, so the list is read backwards.
+        for (qsizetype i = values.size() - 1; i >= 0; --i)
+            FIndex.insert(values.at(i).toCaseFolded(), int(i));
+        FIndexedValues = values;
+    }
+    return FIndex.value(keyValue.toCaseFolded(), -1);
 }
 
 // Line definitions ---------------------------------------------------------------------------

@@ -537,6 +537,7 @@ private slots:
         FGrid->Columns().Items(1)->Title().SetCaption(QStringLiteral("Телефон"));
         FGrid->Columns().Items(2)->SetVisible(false);
         FGrid->Columns().Items(3)->SetColor(Colors::clYellow);
+        FGrid->SetStriped(false); // stripes would cover the column colour
         FGrid->show();
         QVERIFY(QTest::qWaitForWindowExposed(FGrid.get()));
         FData->MoveTo(2);

@@ -1,0 +1,401 @@
+// Painting: title cells with the sort marker, data cells with the selected-row colour, stripes,
+// conditional formatting, check-box glyphs and the extra lines of multi-line rows.
+#include "grid/mmDBGrid.h"
+
+#include "db/TDataSet.h"
+#include "db/TField.h"
+
+#include <QPaintEngine>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+namespace {
+const QString Placeholder = QStringLiteral("%s");
+const QString FormatTag = QStringLiteral("format ");
+// The sort marker's colour value: pure red.
+constexpr TColor SortMarkerColor = 255;
+// Pixels from the cell's right edge to the end of right-aligned text.
+constexpr int RightMargin = 3;
+
+// Saves the painter's state for a scope.
+class TPainterState
+{
+public:
+    explicit TPainterState(QPainter &painter)
+        : FPainter(painter)
+    {
+        FPainter.save();
+    }
+    ~TPainterState() { FPainter.restore(); }
+    TPainterState(const TPainterState &) = delete;
+    TPainterState &operator=(const TPainterState &) = delete;
+
+private:
+    QPainter &FPainter;
+};
+
+// Sets a flag for a scope.
+class TFlagScope
+{
+public:
+    explicit TFlagScope(bool &flag)
+        : FFlag(flag)
+        , FSaved(flag)
+    {
+        FFlag = true;
+    }
+    ~TFlagScope() { FFlag = FSaved; }
+    TFlagScope(const TFlagScope &) = delete;
+    TFlagScope &operator=(const TFlagScope &) = delete;
+
+private:
+    bool &FFlag;
+    bool FSaved;
+};
+
+TAlignment Mirrored(TAlignment alignment)
+{
+    switch (alignment) {
+    case TAlignment::taLeftJustify:
+        return TAlignment::taRightJustify;
+    case TAlignment::taRightJustify:
+        return TAlignment::taLeftJustify;
+    case TAlignment::taCenter:
+        break;
+    }
+    return alignment;
+}
+
+// Whether the surface the painter draws on shows the colour as it is. Surfaces of 24 bits and
+// more show every opaque colour; a smaller one is asked through a pixel of its own format.
+bool IsPureColor(QPainter &painter, const QColor &color)
+{
+    if (color.alpha() != 255)
+        return false;
+    const QPaintEngine *engine = painter.paintEngine();
+    const QPaintDevice *device = engine ? engine->paintDevice() : painter.device();
+    if (!device || device->depth() >= 24)
+        return true;
+    if (device->devType() != QInternal::Image)
+        return false;
+    const auto *image = static_cast<const QImage *>(device);
+    if (image->format() == QImage::Format_Indexed8 || image->format() == QImage::Format_Mono
+        || image->format() == QImage::Format_MonoLSB)
+        return image->colorTable().contains(color.rgb());
+    // A whole row of cells asks about the same colour: keep the last answer.
+    static QImage::Format lastFormat = QImage::Format_Invalid;
+    static QRgb lastColor = 0;
+    static bool lastAnswer = false;
+    if (image->format() != lastFormat || color.rgb() != lastColor) {
+        QImage probe(1, 1, image->format());
+        probe.setPixelColor(0, 0, color);
+        lastFormat = image->format();
+        lastColor = color.rgb();
+        lastAnswer = probe.pixel(0, 0) == color.rgb();
+    }
+    return lastAnswer;
+}
+
+// The format's pieces around its placeholders.
+QStringList FormatPieces(const QString &format)
+{
+    return format.split(Placeholder);
+}
+
+QString Formatted(const QStringList &pieces, const QString &text)
+{
+    return pieces.isEmpty() ? text : pieces.join(text);
+}
+
+} // namespace
+
+// Conditions ---------------------------------------------------------------------------------
+
+TConditionScope TmmDBGrid::ConditionScope()
+{
+    return {&FConditions, DataSet(), FCalculator};
+}
+
+void TmmDBGrid::PrepareConditions()
+{
+    FMatcher.PrepareConditions(ConditionScope());
+}
+
+bool TmmDBGrid::ApplyConditions(TField *field, bool highlighted, TCellStyle &style)
+{
+    if (!field)
+        return false;
+    if (!FPainting)
+        FMatcher.BeginPaint(); // outside a paint nothing learnt before may be trusted
+    return FMatcher.ApplyConditions(ConditionScope(), field->FieldName(), highlighted, style);
+}
+
+// Painting -----------------------------------------------------------------------------------
+
+void TmmDBGrid::paintEvent(QPaintEvent *event)
+{
+    ++FPaintEpoch;
+    FMatcher.BeginPaint();
+    FPaintLineHeight = LineHeight();
+    TFlagScope painting(FPainting);
+    TDBGrid::paintEvent(event);
+}
+
+void TmmDBGrid::Scroll(int distance)
+{
+    TDBGrid::Scroll(distance);
+    if (FStriped && distance != 0)
+        Invalidate();
+}
+
+void TmmDBGrid::DrawCell(
+    QPainter &painter, int aCol, int aRow, const QRect &rect, TGridDrawState state)
+{
+    if (state.Fixed)
+        DrawTitleCell(painter, aCol, aRow, rect);
+    else
+        DrawDataCell(painter, aCol, aRow, rect, state);
+}
+
+void TmmDBGrid::DrawTitleCell(QPainter &painter, int aCol, int aRow, const QRect &rect)
+{
+    TGridDrawState state;
+    state.Fixed = true;
+    TDBGrid::DrawCell(painter, aCol, aRow, rect, state);
+    TColumn *column = aRow == 0 ? ColumnOfCol(aCol) : nullptr;
+    TField *field = column ? column->Field() : nullptr;
+    if (!field)
+        return;
+    QString sortText = field->FieldName();
+    if (SortEvent)
+        SortEvent(this, field, sortText); // only the text matters here, not the veto
+    bool ascending = true;
+    if (!IsQueryBound() || !FUseSorting || !IsSortedBy(sortText, ascending))
+        return;
+    // A wedge in the top-right corner for ascending, in the bottom-right for descending.
+    const int right = rect.left() + rect.width();
+    const int top = rect.top();
+    const int bottom = rect.top() + rect.height();
+    const QPoint ascendingWedge[3] = {{right - 6, top}, {right - 1, top}, {right - 1, top + 5}};
+    const QPoint descendingWedge[3]
+        = {{right - 6, bottom - 1}, {right - 1, bottom - 1}, {right - 1, bottom - 6}};
+    TPainterState saved(painter);
+    const QColor red = ResolveColor(SortMarkerColor);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(red);
+    painter.setBrush(red);
+    painter.drawPolygon(ascending ? ascendingWedge : descendingWedge, 3);
+}
+
+const TmmDBGrid::TColumnPlan &TmmDBGrid::PlanOf(int dataCol, TColumn *column)
+{
+    if (size_t(dataCol) >= FColumnPlans.size())
+        FColumnPlans.resize(size_t(dataCol) + 1);
+    TColumnPlan &plan = FColumnPlans[size_t(dataCol)];
+    if (plan.Epoch == FPaintEpoch && plan.Column == column)
+        return plan;
+    plan = TColumnPlan();
+    plan.Epoch = FPaintEpoch;
+    plan.Column = column;
+    plan.Field = column->Field();
+    plan.Font = column->Font();
+    plan.FontColor = ResolveColor(plan.Font.Color());
+    plan.Color = column->Color();
+    plan.Alignment = column->Alignment();
+    if (!plan.Field)
+        return plan;
+    TDataSet *dataSet = DataSet();
+    const QString &fieldName = plan.Field->FieldName();
+    if (FShowCheckBoxes) {
+        plan.Check = FindCheckField(fieldName);
+        if (plan.Check)
+            plan.KeyField = dataSet->FindField(plan.Check->KeyFieldName);
+    }
+    if (FShowLines) {
+        QString format;
+        if (GetLineFormat(fieldName, format))
+            plan.Format = FormatPieces(format);
+        if (GetColumnLines(fieldName, FLineScratch)) {
+            if (!FLineScratch.isEmpty() && FLineScratch.first().contains(FormatTag))
+                FLineScratch.removeFirst();
+            plan.Lines.reserve(size_t(FLineScratch.size()));
+            for (const QString &entry : std::as_const(FLineScratch)) {
+                TColumnPlan::TLine line;
+                const qsizetype blank = entry.indexOf(QLatin1Char(' '));
+                if (entry.contains(Placeholder) && blank >= 0) {
+                    line.Field = dataSet->FindField(entry.left(blank));
+                    line.Format = FormatPieces(entry.mid(blank + 1));
+                } else {
+                    line.Field = dataSet->FindField(entry);
+                }
+                plan.Lines.push_back(std::move(line));
+            }
+        }
+    }
+    return plan;
+}
+
+void TmmDBGrid::DrawDataCell(
+    QPainter &painter, int aCol, int aRow, const QRect &rect, TGridDrawState state)
+{
+    const int dataCol = aCol - IndicatorOffset();
+    TColumn *column = ColumnOfCol(aCol);
+    if (!column)
+        return;
+    if (!FPainting) {
+        // Asked outside a paint: nothing worked out for an earlier cell may be trusted.
+        ++FPaintEpoch;
+        FMatcher.BeginPaint();
+        FPaintLineHeight = LineHeight();
+    }
+    const TColumnPlan &plan = PlanOf(dataCol, column);
+    if (painter.font() != plan.Font.ToQFont())
+        painter.setFont(plan.Font.ToQFont());
+    painter.setPen(plan.FontColor);
+    TColor background = plan.Color;
+    const int record = RecordOfRow(aRow);
+    if (!DataLinkActive() || record < 0) {
+        painter.fillRect(rect, ResolveColor(background));
+        return;
+    }
+    TDataSet *dataSet = DataSet();
+    {
+        TActiveRecordGuard guard(dataSet, record);
+        TField *field = plan.Field;
+        QString text;
+        if (field)
+            text = Formatted(plan.Format, field->DisplayText());
+        const bool highlighted = HighlightCell(aCol, aRow, text, state);
+        // A highlighted cell keeps the column font's colour.
+        if (highlighted)
+            background = FColorSelected;
+        else if (FStriped)
+            background = aRow % 2 != 0 ? FStripeOne : FStripeTwo;
+        if (FConditionalFormatting && field) {
+            TCellStyle style {background, plan.Font};
+            if (ApplyConditions(field, highlighted, style)) {
+                background = style.Color;
+                if (style.Font != plan.Font) {
+                    painter.setFont(style.Font.ToQFont());
+                    painter.setPen(ResolveColor(style.Font.Color()));
+                }
+            }
+        }
+        painter.setBrush(ResolveColor(background));
+        if (DefaultDrawing()) {
+            const bool rightToLeft = layoutDirection() == Qt::RightToLeft;
+            const QImage *glyph = nullptr;
+            int checkWidth = 0;
+            if (plan.Check) {
+                int index = -1;
+                const QString key = plan.KeyField ? plan.KeyField->AsString() : QString();
+                glyph = IsValueChecked(plan.Check, key, index) ? &FGlyphChecked : &FGlyphUnChecked;
+                checkWidth = glyph->width() + 1;
+            }
+            const int indent = GetCellIndent(true, false, nullptr);
+            DrawCellText(
+                painter, rect, indent + 2 + checkWidth, 2, text, plan.Alignment, rightToLeft);
+            if (glyph) {
+                const int left = rect.left() + 2 + indent;
+                DrawGlyph(painter, *glyph,
+                    QRect(left, rect.top(), rect.left() + rect.width() - left,
+                        rect.height() / LinesPerRow()));
+            }
+            // Extra lines are never shifted by a check box.
+            for (size_t i = 0; i < plan.Lines.size(); ++i) {
+                const int offset = FPaintLineHeight * int(i + 1);
+                if (offset >= rect.height())
+                    break;
+                const TColumnPlan::TLine &line = plan.Lines[i];
+                const QString lineText = line.Field
+                    ? Formatted(line.Format, line.Field->DisplayText())
+                    : Formatted(line.Format, QString());
+                DrawCellText(painter,
+                    QRect(rect.left(), rect.top() + offset, rect.width(), rect.height() - offset),
+                    indent + 2, 2, lineText, plan.Alignment, rightToLeft);
+            }
+        }
+        DrawColumnCell(painter, rect, dataCol, column, state);
+    }
+    if (DefaultDrawing() && state.Selected
+        && (HasOption(TDBGridOption::dgAlwaysShowSelection) || hasFocus())
+        && !HasOption(TDBGridOption::dgRowSelect) && UpdateLock() == 0
+        && window()->focusWidget() == this) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.rect = rect;
+        option.backgroundColor = painter.brush().color();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void TmmDBGrid::DrawCellText(QPainter &painter, const QRect &rect, int dx, int dy,
+    const QString &text, TAlignment alignment, bool rightToLeft)
+{
+    // The painter is never mirrored, so a right-to-left surface is mirrored here: its left is
+    // the cell's right.
+    const bool canvasRightToLeft = painter.layoutDirection() == Qt::RightToLeft;
+    const QBrush brush = painter.brush();
+    QPixmap *bitmap = SharedTextBitmap();
+    if (IsPureColor(painter, brush.color()) || !bitmap || bitmap->paintingActive()) {
+        painter.fillRect(rect, brush);
+        if (text.isEmpty())
+            return;
+        const QFontMetrics metrics = painter.fontMetrics();
+        if (canvasRightToLeft && !rightToLeft)
+            alignment = Mirrored(alignment);
+        const int right = rect.left() + rect.width();
+        int x = rect.left() + dx;
+        int width = 0;
+        if (alignment != TAlignment::taLeftJustify || canvasRightToLeft) {
+            width = metrics.horizontalAdvance(text);
+            if (alignment == TAlignment::taRightJustify)
+                x = right - width - RightMargin;
+            else if (alignment == TAlignment::taCenter)
+                x = rect.left() + rect.width() / 2 - width / 2;
+            if (canvasRightToLeft)
+                x = rect.left() + right - (x + width);
+        }
+        TPainterState saved(painter);
+        painter.setClipRect(rect, Qt::IntersectClip);
+        painter.drawText(QPoint(x, rect.top() + dy + metrics.ascent()), text);
+        return;
+    }
+    // Colours the device can only approximate are drawn on the bitmap and copied whole.
+    const int width = rect.width();
+    const int height = rect.height();
+    if (width <= 0 || height <= 0)
+        return;
+    if (bitmap->width() < width || bitmap->height() < height)
+        *bitmap = QPixmap(std::max(bitmap->width(), width), std::max(bitmap->height(), height));
+    {
+        QPainter canvas(bitmap);
+        canvas.setFont(painter.font());
+        canvas.setPen(painter.pen());
+        canvas.fillRect(0, 0, width, height, brush);
+        canvas.setBackgroundMode(Qt::TransparentMode);
+        canvas.setLayoutDirection(rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+        const TAlignment drawn = canvasRightToLeft ? Mirrored(alignment) : alignment;
+        const int flags = int(ToQtAlignment(drawn)) | Qt::AlignAbsolute | Qt::AlignTop
+            | Qt::TextWordWrap | Qt::TextExpandTabs;
+        canvas.drawText(QRect(QPoint(dx, dy), QPoint(width - 2, height - 2)), flags, text);
+    }
+    painter.drawPixmap(rect.topLeft(), *bitmap, QRect(0, 0, width, height));
+}
+
+void TmmDBGrid::DrawGlyph(QPainter &painter, const QImage &bitmap, const QRect &rect)
+{
+    // Rounded toward zero, as the integer division does.
+    const int offset = (bitmap.height() - rect.height()) / 2;
+    // Only what the bitmap covers is copied; the rest of the rectangle stays as it is.
+    const QRect source = QRect(0, offset, rect.width(), rect.height()) & bitmap.rect();
+    if (source.isEmpty())
+        return;
+    const QRect target(rect.left() + source.left(), rect.top() + source.top() - offset,
+        source.width(), source.height());
+    if (bitmap.hasAlphaChannel())
+        painter.fillRect(target, painter.brush());
+    painter.drawImage(target, bitmap, source);
+}
