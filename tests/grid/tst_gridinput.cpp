@@ -1,0 +1,226 @@
+#include "GridFixture.h"
+
+#include "db/TDataSource.h"
+#include "db/TField.h"
+#include "grid/mmDBGrid.h"
+
+#include <QHeaderView>
+#include <QtTest>
+
+namespace {
+// Counts the check operations, so that a double click shows both of its toggles.
+class TCountingGrid : public TmmDBGrid
+{
+public:
+    using TmmDBGrid::TmmDBGrid;
+    int Checks = 0;
+    int Unchecks = 0;
+    void CheckValue(TCheckField *checkField, const QString &keyValue) override
+    {
+        ++Checks;
+        TmmDBGrid::CheckValue(checkField, keyValue);
+    }
+    void UncheckValue(TCheckField *checkField, int index) override
+    {
+        ++Unchecks;
+        TmmDBGrid::UncheckValue(checkField, index);
+    }
+};
+
+const int FamCol = 1; // grid column of FAM, after the indicator
+const int WideGlyph = 21;
+} // namespace
+
+class TestGridInput : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TGridFixture> FFixture;
+    std::unique_ptr<TMemoryDataSet> FData;
+    std::unique_ptr<TDataSource> FSource;
+    std::unique_ptr<QWidget> FHost;
+    TCountingGrid *FGrid = nullptr;
+
+    QStringList Checked() const { return FGrid->CheckFieldList().Items(0)->CheckedValues; }
+    // A point of a data cell relative to its top left corner, in viewport coordinates.
+    QPoint InCell(int aCol, int record, int dx, int dy) const
+    {
+        const QRect rect = FGrid->CellRect(aCol, FGrid->RowOfRecord(record));
+        return FGrid->viewport()->mapFrom(FGrid, rect.topLeft() + QPoint(dx, dy));
+    }
+    void Click(const QPoint &at, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(FGrid->viewport(), button, {}, at);
+    }
+
+private slots:
+    void init()
+    {
+        FFixture = std::make_unique<TGridFixture>();
+        FHost = std::make_unique<QWidget>();
+        FHost->resize(760, 360);
+        FGrid = new TCountingGrid(FHost.get());
+        FGrid->setGeometry(0, 0, 740, 340);
+        FGrid->SetGlyphChecked(QImage(WideGlyph, TmmDBGrid::GlyphSize, QImage::Format_RGB32));
+        FGrid->SetCheckFields({QStringLiteral("TELE"), QStringLiteral("FAM")});
+        FGrid->SetShowCheckBoxes(true);
+        FData = FFixture->OpenDataSet(TGridFixture::Subscribers(30));
+        FSource = std::make_unique<TDataSource>();
+        FSource->SetDataSet(FData.get());
+        FGrid->SetDataSource(FSource.get());
+        FHost->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));
+        QCOMPARE(FGrid->CheckFieldList().Count(), 1);
+    }
+    void cleanup()
+    {
+        FHost.reset();
+        FGrid = nullptr;
+        FSource.reset();
+        FData.reset();
+        FFixture.reset();
+    }
+
+    void leftClickTogglesOnlyOnTheGlyph_data()
+    {
+        QTest::addColumn<bool>("checkedBefore");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<bool>("toggles");
+        // The glyph starts 2 pixels into the cell; its edges count as inside.
+        QTest::newRow("middle") << false << 8 << 0 << 6 << true;
+        QTest::newRow("left edge") << false << 2 << 0 << 0 << true;
+        QTest::newRow("right edge") << false << 2 + TmmDBGrid::GlyphSize << 0 << 3 << true;
+        QTest::newRow("beside") << false << 3 + TmmDBGrid::GlyphSize << 0 << 3 << false;
+        QTest::newRow("left margin") << false << 1 << 0 << 3 << false;
+        QTest::newRow("on the text") << false << 40 << 0 << 3 << false;
+        // A checked record has the wider glyph.
+        QTest::newRow("checked, wide glyph") << true << 2 + WideGlyph << 0 << 3 << true;
+        QTest::newRow("checked, beside") << true << 3 + WideGlyph << 0 << 3 << false;
+        // Three text lines: only the first line's glyph toggles.
+        QTest::newRow("first of three lines") << false << 8 << 0 << 3 << true;
+        QTest::newRow("first line's lower edge") << false << 8 << 1 << 0 << true;
+        QTest::newRow("second line") << false << 8 << 1 << 3 << false;
+        QTest::newRow("third line") << false << 8 << 2 << 3 << false;
+    }
+    void leftClickTogglesOnlyOnTheGlyph()
+    {
+        QFETCH(bool, checkedBefore);
+        QFETCH(int, dx);
+        QFETCH(int, line);
+        QFETCH(int, dy);
+        QFETCH(bool, toggles);
+        if (QByteArray(QTest::currentDataTag()).contains("line")) {
+            FGrid->SetLineFields(
+                {QStringLiteral("field FAM"), QStringLiteral("TELE"), QStringLiteral("ADR_D")});
+            FGrid->SetShowLines(true);
+            QCOMPARE(FGrid->LinesPerRow(), 3);
+        }
+        const int record = 3;
+        const QString key = QString::number(20000 + record);
+        if (checkedBefore)
+            FGrid->CheckValue(FGrid->CheckFieldList().Items(0), key);
+        const QRect cell = FGrid->CellRect(FamCol, FGrid->RowOfRecord(record));
+        const int lineHeight = cell.height() / FGrid->LinesPerRow();
+        Click(InCell(FamCol, record, dx, line * lineHeight + dy));
+        // The click makes the record current in any case.
+        QCOMPARE(FData->CurrentRow(), record);
+        QCOMPARE(FGrid->SelectedField()->FieldName(), QStringLiteral("FAM"));
+        QCOMPARE(Checked().contains(key), checkedBefore != toggles);
+    }
+
+    void secondClickUnchecks()
+    {
+        const QPoint glyph = InCell(FamCol, 5, 8, 5);
+        Click(glyph);
+        QCOMPARE(Checked(), QStringList {"20005"});
+        Click(glyph);
+        QCOMPARE(Checked(), QStringList());
+        QCOMPARE(FGrid->Checks, 1);
+        QCOMPARE(FGrid->Unchecks, 1);
+    }
+
+    void doubleClickTogglesTwice()
+    {
+        const QPoint glyph = InCell(FamCol, 2, 8, 5);
+        QTest::mouseClick(FGrid->viewport(), Qt::LeftButton, {}, glyph);
+        QTest::mouseDClick(FGrid->viewport(), Qt::LeftButton, {}, glyph);
+        QTest::mouseRelease(FGrid->viewport(), Qt::LeftButton, {}, glyph);
+        QCOMPARE(FGrid->Checks, 1);
+        QCOMPARE(FGrid->Unchecks, 1);
+        QCOMPARE(Checked(), QStringList());
+    }
+
+    void spaceBarTogglesTheSelectedColumn_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("showCheckBoxes");
+        QTest::addColumn<bool>("toggles");
+        QTest::newRow("check-box column") << "FAM" << true << true;
+        QTest::newRow("column without a check box") << "ADR_D" << true << false;
+        QTest::newRow("check boxes off") << "FAM" << false << false;
+    }
+    void spaceBarTogglesTheSelectedColumn()
+    {
+        QFETCH(QString, field);
+        QFETCH(bool, showCheckBoxes);
+        QFETCH(bool, toggles);
+        FGrid->SetShowCheckBoxes(showCheckBoxes);
+        FGrid->setFocus();
+        FData->MoveTo(6);
+        FGrid->SetSelectedField(FData->FieldByName(field));
+        const QModelIndex before = FGrid->currentIndex();
+        QTest::keyClick(FGrid, Qt::Key_Space);
+        QCOMPARE(Checked(), toggles ? QStringList {"20006"} : QStringList());
+        QCOMPARE(FGrid->currentIndex(), before);
+        QCOMPARE(FData->CurrentRow(), 6);
+        QTest::keyClick(FGrid, Qt::Key_Space);
+        QCOMPARE(Checked(), QStringList());
+        QCOMPARE(FGrid->Checks + FGrid->Unchecks, toggles ? 2 : 0);
+    }
+
+    void rightPressSelectsAndRemembersTheColumn_data()
+    {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("popupColumn");
+        QTest::addColumn<int>("currentRow");
+        QTest::newRow("data cell") << "cell"
+                                   << "ADR_D" << 7;
+        QTest::newRow("check glyph") << "glyph"
+                                     << "FAM" << 4;
+        QTest::newRow("title") << "title"
+                               << "TELE" << 0;
+        QTest::newRow("right of the columns") << "empty"
+                                              << "" << 0;
+        QTest::newRow("indicator") << "indicator"
+                                   << "" << 0;
+    }
+    void rightPressSelectsAndRemembersTheColumn()
+    {
+        QFETCH(QString, place);
+        QFETCH(QString, popupColumn);
+        QFETCH(int, currentRow);
+        for (int i = 0; i < FGrid->Columns().Count(); ++i)
+            FGrid->Columns().Items(i)->SetWidth(90);
+        QHeaderView *title = FGrid->horizontalHeader();
+        if (place == QLatin1String("cell"))
+            Click(InCell(3, 7, 10, 4), Qt::RightButton);
+        else if (place == QLatin1String("glyph"))
+            Click(InCell(FamCol, 4, 8, 5), Qt::RightButton);
+        else if (place == QLatin1String("title"))
+            QTest::mouseClick(title->viewport(), Qt::RightButton, {},
+                {title->sectionViewportPosition(1) + 20, title->height() / 2});
+        else if (place == QLatin1String("empty"))
+            Click({FGrid->viewport()->width() - 5, 5}, Qt::RightButton);
+        else
+            QTest::mouseClick(FGrid->verticalHeader()->viewport(), Qt::RightButton, {}, {4, 30});
+        QCOMPARE(FGrid->PopupColumn() ? FGrid->PopupColumn()->FieldName() : QString(), popupColumn);
+        QCOMPARE(FData->CurrentRow(), currentRow);
+        // The right button never toggles a check box.
+        QCOMPARE(FGrid->Checks + FGrid->Unchecks, 0);
+    }
+};
+
+QTEST_MAIN(TestGridInput)
+#include "tst_gridinput.moc"
