@@ -174,19 +174,15 @@ void TmmDBGrid::DrawTitleCell(QPainter &painter, int aCol, int aRow, const QRect
     bool ascending = true;
     if (!IsQueryBound() || !FUseSorting || !IsSortedBy(sortText, ascending))
         return;
-    // A wedge in the top-right corner for ascending, in the bottom-right for descending.
+    // A wedge in the top-right corner for ascending, in the bottom-right for descending: the
+    // triangle of (Right - 6, edge), (Right - 1, edge) and (Right - 1, edge -+ 5) with its
+    // outline, one row of pixels at a time so that every corner pixel is drawn.
     const int right = rect.left() + rect.width();
-    const int top = rect.top();
-    const int bottom = rect.top() + rect.height();
-    const QPoint ascendingWedge[3] = {{right - 6, top}, {right - 1, top}, {right - 1, top + 5}};
-    const QPoint descendingWedge[3]
-        = {{right - 6, bottom - 1}, {right - 1, bottom - 1}, {right - 1, bottom - 6}};
-    TPainterState saved(painter);
+    const int edge = ascending ? rect.top() : rect.top() + rect.height() - 1;
+    const int step = ascending ? 1 : -1;
     const QColor red = ResolveColor(SortMarkerColor);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(red);
-    painter.setBrush(red);
-    painter.drawPolygon(ascending ? ascendingWedge : descendingWedge, 3);
+    for (int k = 0; k <= 5; ++k)
+        painter.fillRect(QRect(right - 6 + k, edge + step * k, 6 - k, 1), red);
 }
 
 const TmmDBGrid::TColumnPlan &TmmDBGrid::PlanOf(int dataCol, TColumn *column)
