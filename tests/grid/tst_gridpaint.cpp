@@ -2,6 +2,7 @@
 #include "QueryFixture.h"
 
 #include "conditions/mmDBGridCondition.h"
+#include "core/Exception.h"
 #include "db/TDataSource.h"
 #include "db/TField.h"
 #include "db/TTable.h"
@@ -415,6 +416,32 @@ private slots:
         }
         QVERIFY(!HasInk(image, QRect(5, 5, 50, 30), Color(Colors::clAqua)));
         QCOMPARE(image.pixelColor(4, 4), QColor(Qt::black));
+    }
+
+    void failedCellPutsTheActiveRecordBack()
+    {
+        BindSubscribers();
+        Show();
+        FData->MoveTo(3);
+        int failures = 0;
+        FGrid->OnDrawColumnCell
+            = [&](TDBGrid *, const QRect &, int dataCol, TColumn *, QPainter &, TGridDrawState) {
+                  if (dataCol == 1) {
+                      ++failures;
+                      throw Exception(QStringLiteral("cannot show the value"));
+                  }
+              };
+        FGrid->grab();
+        FGrid->OnDrawColumnCell = nullptr;
+        QString raised;
+        try {
+            QCoreApplication::sendPostedEvents(FGrid.get(), QEvent::MetaCall);
+        } catch (const Exception &e) {
+            raised = e.Message();
+        }
+        QVERIFY(failures > 0);
+        QCOMPARE(raised, QStringLiteral("cannot show the value"));
+        QCOMPARE(FData->ActiveRecord(), 3);
     }
 
     void conditionsColourOnlyCellsThatAreNotHighlighted_data()

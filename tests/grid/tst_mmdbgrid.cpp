@@ -295,6 +295,17 @@ private slots:
         QTest::newRow("first of two spellings") << QStringList {"X", "x"} << "x" << 0;
         QTest::newRow("empty key") << QStringList {"a", ""} << "" << 1;
         QTest::newRow("empty list") << QStringList {} << "a" << -1;
+        // Long lists are looked up through an index.
+        QStringList many;
+        for (int i = 0; i < 40; ++i)
+            many << QStringLiteral("2%1").arg(i, 4, 10, QLatin1Char('0'));
+        QTest::newRow("long, absent") << many << "c3" << -1;
+        QTest::newRow("long, other case") << (many + QStringList {"Иванов"}) << "ИВАНОВ" << 40;
+        QStringList spellings = many;
+        spellings[20] = QStringLiteral("X");
+        spellings[30] = QStringLiteral("x");
+        QTest::newRow("long, first of two spellings") << spellings << "x" << 20;
+        QTest::newRow("long, empty key") << (many + QStringList {""}) << "" << 40;
     }
     void checkedValuesIgnoreCase()
     {
@@ -312,6 +323,12 @@ private slots:
         QVERIFY(FGrid->IsValueChecked(&checkField, key, found));
         FGrid->UncheckValue(&checkField, found);
         QCOMPARE(checkField.CheckedValues.size(), checked.size() - (index < 0 ? 0 : 1));
+        // A list changed in place is read afresh.
+        if (!checkField.CheckedValues.isEmpty()) {
+            checkField.CheckedValues[0] = key.toLower();
+            QVERIFY(FGrid->IsValueChecked(&checkField, key, found));
+            QCOMPARE(found, 0);
+        }
     }
 
     void uncheckingABadIndexIsAnError_data()
