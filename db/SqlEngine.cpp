@@ -1,4 +1,5 @@
 #include "db/SqlEngine.h"
+#include "db/SqlDialect.h"
 
 #include "db/EDatabaseError.h"
 #include "db/SqlResult.h"
@@ -477,7 +478,7 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
     if (changing.contains(keyword))
         throw FImpl->Refused(keyword, sql);
 
-    Statement statement = FImpl->Prepare(sql);
+    Statement statement = FImpl->Prepare(SqlDialect::ToSqlite(sql));
     const bool reading = keyword == QLatin1String("SELECT") || keyword == QLatin1String("WITH")
         || keyword == QLatin1String("VALUES") || keyword == QLatin1String("PRAGMA");
     if (!reading || !sqlite3_stmt_readonly(statement.get()))

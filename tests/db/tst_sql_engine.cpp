@@ -348,6 +348,9 @@ private slots:
         QTest::newRow("house descending, then flat descending")
             << head + QStringLiteral("ORDER BY ADR_D DESC, ADR_K DESC, TELE")
             << QStringList {"55-55", "10-10", "33-01", "99-01", "21-15", "21-16", "44-02"};
+        QTest::newRow("local SQL spelling of the directions")
+            << head + QStringLiteral("ORDER BY ADR_D DESCENDING, ADR_K descending, TELE ASCENDING")
+            << QStringList {"55-55", "10-10", "33-01", "99-01", "21-15", "21-16", "44-02"};
         QTest::newRow("no order") << head.chopped(1) + QStringLiteral(" ORDER BY TELE")
                                   << QStringList {"10-10", "21-15", "21-16", "33-01", "44-02",
                                          "55-55", "99-01"};

@@ -1,0 +1,52 @@
+#include "db/SqlDialect.h"
+
+#include <QtTest>
+
+// What the engine hands to SQLite for the Paradox spellings of the sort directions.
+class TestSqlDialect : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void directionWords_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("sqlite");
+        QTest::newRow("both words, any case")
+            << "SELECT * FROM T ORDER BY A DESCENDING, B ascending"
+            << "SELECT * FROM T ORDER BY A DESC, B ASC";
+        QTest::newRow("line breaks inside the clause")
+            << "SELECT *\r\nFROM T\r\nORDER\r\nBY A\r\nDESCENDING"
+            << "SELECT *\r\nFROM T\r\nORDER\r\nBY A\r\nDESC";
+        QTest::newRow("already DESC") << "SELECT * FROM T ORDER BY A DESC"
+                                      << "SELECT * FROM T ORDER BY A DESC";
+        QTest::newRow("outside an ORDER BY") << "SELECT DESCENDING FROM T"
+                                             << "SELECT DESCENDING FROM T";
+        QTest::newRow("string literal") << "SELECT * FROM T WHERE A = 'x' ORDER BY 'DESCENDING'"
+                                        << "SELECT * FROM T WHERE A = 'x' ORDER BY 'DESCENDING'";
+        QTest::newRow("quoted name") << "SELECT * FROM T ORDER BY \"DESCENDING\" DESCENDING"
+                                     << "SELECT * FROM T ORDER BY \"DESCENDING\" DESC";
+        QTest::newRow("part of a longer word") << "SELECT * FROM T ORDER BY DESCENDING_X"
+                                               << "SELECT * FROM T ORDER BY DESCENDING_X";
+        QTest::newRow("function call in the key")
+            << "SELECT * FROM T ORDER BY UPPER(A) DESCENDING, B"
+            << "SELECT * FROM T ORDER BY UPPER(A) DESC, B";
+        QTest::newRow("sub-query's clause ends with it")
+            << "SELECT * FROM (SELECT A FROM T ORDER BY A DESCENDING) WHERE DESCENDING = 1"
+            << "SELECT * FROM (SELECT A FROM T ORDER BY A DESC) WHERE DESCENDING = 1";
+        QTest::newRow("comments") << "SELECT * FROM T ORDER BY A -- DESCENDING\n DESCENDING"
+                                  << "SELECT * FROM T ORDER BY A -- DESCENDING\n DESC";
+        QTest::newRow("unclosed quote") << "SELECT * FROM T ORDER BY 'A DESCENDING"
+                                        << "SELECT * FROM T ORDER BY 'A DESCENDING";
+        QTest::newRow("empty") << "" << "";
+    }
+    void directionWords()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, sqlite);
+        QCOMPARE(SqlDialect::ToSqlite(sql), sqlite);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSqlDialect)
+#include "tst_sql_dialect.moc"
