@@ -592,12 +592,12 @@ def check(table, header, rows):
     """Every value must fit its field and have a form in code page 1251."""
     for row in rows:
         assert len(row) == len(header), (table, row)
-        for spec, value in zip(header, row):
+        for column, value in zip(header, row):
             text = str(value)
             text.encode("cp1251")
-            parts = spec.split(":")
+            parts = column.split(":")
             if parts[1] == "A":
-                assert len(text) <= int(parts[2]), (table, spec, text)
+                assert len(text) <= int(parts[2]), (table, column, text)
 
 
 def write(out, folder, table, header, rows):

@@ -306,11 +306,11 @@ void AppendValue(TRecordSet &rows, int column, QChar kind, const QString &text, 
     }
 }
 
-Paradox::NewField ParseFieldSpec(const QString &spec)
+Paradox::NewField ParseFieldDefinition(const QString &definition)
 {
-    const QStringList parts = spec.trimmed().split(QLatin1Char(':'));
+    const QStringList parts = definition.trimmed().split(QLatin1Char(':'));
     if (parts.size() < 2 || parts.size() > 3 || parts.at(0).isEmpty() || parts.at(1).size() != 1)
-        throw Exception(QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(spec));
+        throw Exception(QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(definition));
     Paradox::NewField field;
     field.Name = parts.at(0);
     field.Kind = parts.at(1).at(0).toUpper();
@@ -341,8 +341,8 @@ int Import(const QString &path, int codePage)
 
     std::vector<Paradox::NewField> fields;
     TRecordSet rows;
-    for (const QString &spec : records.front()) {
-        fields.push_back(ParseFieldSpec(spec));
+    for (const QString &definition : records.front()) {
+        fields.push_back(ParseFieldDefinition(definition));
         const Paradox::Format::FieldKind *kind
             = Paradox::Format::KindOfLetter(char(fields.back().Kind.toLatin1()));
         rows.AddColumn(fields.back().Name, kind->Type);

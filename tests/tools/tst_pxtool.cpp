@@ -78,8 +78,8 @@ void TestPxtool::importThenExportGivesTheSameRecords()
     const Result exported = RunTool({QStringLiteral("export"), path});
     QCOMPARE(exported.ExitCode, 0);
     QStringList names;
-    for (const QString &spec : header.split(QLatin1Char(',')))
-        names.append(spec.section(QLatin1Char(':'), 0, 0));
+    for (const QString &column : header.split(QLatin1Char(',')))
+        names.append(column.section(QLatin1Char(':'), 0, 0));
     QCOMPARE(exported.Out, names.join(QLatin1Char(',')) + QStringLiteral("\r\n") + records);
 }
 
