@@ -1,25 +1,12 @@
 #include "bench/TownGenerator.h"
 
+#include "bench/BenchRows.h"
 #include "db/ParadoxFile.h"
 
 #include <QDir>
 #include <string>
 
 namespace {
-
-// A fixed linear congruential sequence, so that every run sees the same town.
-class Sequence
-{
-public:
-    uint32_t Next(uint32_t bound)
-    {
-        FState = FState * 6364136223846793005ULL + 1442695040888963407ULL;
-        return uint32_t((FState >> 33) % bound);
-    }
-
-private:
-    uint64_t FState = 19990101;
-};
 
 const char *const Stems[] = {"Иван", "Петр", "Сидор", "Кузнец", "Смирн", "Попов", "Волк", "Соколь",
     "Лебед", "Козл", "Новик", "Мороз", "Ёлкин", "Щукин", "Жуков", "Орл", "Зайц", "Павл", "Семён",
@@ -54,7 +41,7 @@ std::string Phone(Sequence &random)
 void GenerateTown(const QString &folder, int subscribers, int streets)
 {
     QDir().mkpath(folder);
-    Sequence random;
+    Sequence random(19990101);
 
     TRecordSet town;
     town.AddColumn(QStringLiteral("FAM"), TFieldType::ftString, 30);

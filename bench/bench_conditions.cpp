@@ -2,9 +2,9 @@
 // over the row's fields, applied to every cell of a full viewport of 630 × 291 pixels (five
 // columns, rows of 18 pixels under an 18-pixel title row) over 200,000 records. The goal is a
 // full viewport in under 16 ms.
+#include "bench/BenchRows.h"
 #include "calc/xCalc.h"
 #include "conditions/ConditionMatcher.h"
-#include "db/TDataSet.h"
 #include "db/TDatabase.h"
 #include "db/TRecordSet.h"
 
@@ -21,30 +21,6 @@ constexpr int RowHeight = 18;
 constexpr int TitleHeight = 18;
 // Every row at least partly visible is painted.
 constexpr int VisibleRows = (ViewportHeight - TitleHeight + RowHeight - 1) / RowHeight;
-
-class MemoryDataSet : public TDataSet
-{
-public:
-    std::shared_ptr<TRecordSet> Rows;
-    bool IsQuery() const override { return true; }
-
-protected:
-    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return Rows; }
-    QString DescribeForErrors() const override { return QStringLiteral("Query"); }
-};
-
-class Sequence
-{
-public:
-    uint32_t Next(uint32_t bound)
-    {
-        FState = FState * 6364136223846793005ULL + 1442695040888963407ULL;
-        return uint32_t((FState >> 33) % bound);
-    }
-
-private:
-    uint64_t FState = 20240601;
-};
 
 const char *const Names[] = {"Иванов", "Петрова", "Сидоров", "Ёлкин", "Кузнецова", "Смирнов",
     "Борисова", "Щукин", "Жуков", "Кириллова", "Лебедев", "Морозова"};

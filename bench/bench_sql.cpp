@@ -1,6 +1,7 @@
 // The directory's queries over a large town: 1,000,000 subscribers on 2,000 streets, and an
 // organisation directory of 50,000 telephones. The goal is a warm city query (table loaded,
 // street chosen) under 20 ms.
+#include "bench/BenchRows.h"
 #include "db/ParadoxFile.h"
 #include "db/SqlEngine.h"
 #include "db/TableCache.h"
@@ -18,20 +19,6 @@ constexpr int Organisations = 5'000;
 constexpr int OrganisationPhones = 50'000;
 constexpr int Positions = 200;
 constexpr int Departments = 300;
-
-// A fixed linear congruential sequence, so every run measures the same town.
-class Sequence
-{
-public:
-    uint32_t Next(uint32_t bound)
-    {
-        FState = FState * 6364136223846793005ULL + 1442695040888963407ULL;
-        return uint32_t((FState >> 33) % bound);
-    }
-
-private:
-    uint64_t FState = 20240601;
-};
 
 const char *const Syllables[] = {"Ива", "Пет", "Сид", "Ёл", "Куз", "Нец", "Смир", "Ов", "Ев", "Бор",
     "Ша", "Щу", "Жу", "Ки", "Ле", "Мо", "Ан", "Ря", "Юр", "Эр", "Фе", "Хо", "Це", "Ча"};
