@@ -1,5 +1,7 @@
 #include "widgets/mBitButton.h"
 
+#include "widgets/FrameRing.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
@@ -11,17 +13,6 @@
 using namespace Colors;
 
 namespace {
-
-// Frames are filled rectangles on whole logical pixels, so they stay sharp at any scale.
-void FrameRing(QPainter &p, const QRect &r, const QColor &c)
-{
-    if (r.width() <= 0 || r.height() <= 0)
-        return;
-    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), c);
-    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c);
-    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
-    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
-}
 
 int HorizontalFlag(TAlignment a)
 {

@@ -1,5 +1,7 @@
 #include "widgets/mmComboBox.h"
 
+#include "widgets/FrameRing.h"
+
 #include <QAbstractItemView>
 #include <QEnterEvent>
 #include <QLineEdit>
@@ -9,16 +11,6 @@
 using namespace Colors;
 
 namespace {
-
-void Ring(QPainter &p, const QRect &r, const QColor &c)
-{
-    if (r.width() <= 0 || r.height() <= 0)
-        return;
-    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), c);
-    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), c);
-    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), c);
-    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), c);
-}
 
 // Inside the frame: the space the text or the edit part takes.
 constexpr int TextInset = 3;
@@ -270,8 +262,8 @@ void TmmComboBox::DrawFlatFrame(QPainter &p)
     const int W = width(), H = height();
     const QColor color = ControlColor();
     const QColor black = ToQColor(clBlack);
-    Ring(p, QRect(0, 0, W, H), black);
-    Ring(p, QRect(1, 1, W - 2, H - 2), color);
+    FrameRing(p, QRect(0, 0, W, H), black);
+    FrameRing(p, QRect(1, 1, W - 2, H - 2), color);
     p.fillRect(QRect(W - ButtonWidth, 1, ButtonWidth - 1, H - 2),
         FButtonPressed ? black : ToQColor(FColorBt, palette()));
     const QColor arrow = (FButtonHot && !FDroppedDown) || FButtonPressed ? color : black;
