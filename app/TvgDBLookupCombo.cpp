@@ -4,7 +4,6 @@
 
 #include <QAbstractItemView>
 #include <QAbstractListModel>
-#include <QAbstractProxyModel>
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -51,8 +50,8 @@ TvgDBLookupCombo::TvgDBLookupCombo(QWidget *parent)
     completer->setCompletionMode(QCompleter::PopupCompletion);
     completer->setMaxVisibleItems(10);
     setCompleter(completer);
-    connect(completer, qOverload<const QModelIndex &>(&QCompleter::activated), this,
-        &TvgDBLookupCombo::CompleterActivated);
+    // A suggestion taken from the completer reaches us as activated() too: the combo maps it
+    // back to its own row, so one connection sees every choice exactly once.
     connect(this, qOverload<int>(&QComboBox::activated), this, &TvgDBLookupCombo::ChooseRow);
 }
 
@@ -128,14 +127,6 @@ void TvgDBLookupCombo::ChooseRow(int row)
     FChosenRow = row;
     ds->MoveTo(row);
     emit OnChange();
-}
-
-void TvgDBLookupCombo::CompleterActivated(const QModelIndex &index)
-{
-    auto *proxy = qobject_cast<QAbstractProxyModel *>(completer()->completionModel());
-    const QModelIndex source = proxy ? proxy->mapToSource(index) : index;
-    if (source.isValid())
-        ChooseRow(source.row());
 }
 
 void TvgDBLookupCombo::keyPressEvent(QKeyEvent *event)

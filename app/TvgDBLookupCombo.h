@@ -63,7 +63,6 @@ private:
 
     void Rebuild();
     QString DisplayFieldName() const;
-    void CompleterActivated(const QModelIndex &index);
 
     Link FLink {this};
     LookupListModel *FModel;

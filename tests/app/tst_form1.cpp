@@ -44,6 +44,17 @@ class TestForm1 : public QObject
         return -1;
     }
 
+    // Cyrillic letters go as text: QTest's key tables know only ASCII.
+    static void TypeText(QWidget *widget, const QString &text)
+    {
+        for (const QChar letter : text) {
+            QTest::sendKeyEvent(
+                QTest::Press, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+            QTest::sendKeyEvent(
+                QTest::Release, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
+        }
+    }
+
     QStringList Captions() const
     {
         QStringList captions;
@@ -203,21 +214,106 @@ private slots:
             street = streets->FieldByName(QStringLiteral("K_Y"))->AsInteger();
         }
         FForm->DBLCombo1->setFocus();
-        // Cyrillic letters go as text: QTest's key tables know only ASCII.
         QWidget *typing = QApplication::focusWidget();
         QVERIFY(typing);
-        for (const QChar letter : piece) {
-            QTest::sendKeyEvent(
-                QTest::Press, typing, Qt::Key_unknown, QString(letter), Qt::NoModifier);
-            QTest::sendKeyEvent(
-                QTest::Release, typing, Qt::Key_unknown, QString(letter), Qt::NoModifier);
-        }
+        TypeText(typing, piece);
         QVERIFY(FForm->DBLCombo1->completer()->popup()->isVisible());
         QTest::keyClick(FForm->DBLCombo1->completer()->popup(), Qt::Key_Escape);
         QVERIFY(!FForm->DBLCombo1->completer()->popup()->isVisible());
         QTest::keyClick(typing, Qt::Key_Return);
         QVERIFY(FErrors.isEmpty());
         QCOMPARE(FForm->DBGrid1->DataSource(), FForm->DSource3);
+        QVERIFY(FForm->Query1->Active());
+        QVERIFY(FForm->Query1->RecordCount() > 0);
+        QCOMPARE(FForm->Query1->FieldByName(QStringLiteral("K_Y"))->AsInteger(), street);
+    }
+
+    // Every way a user picks a street reaches the window exactly once, with the lookup table
+    // on the picked row.
+    void lookupChoiceReachesTheWindowOnce_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("F4, arrows, Enter") << "F4";
+        QTest::newRow("Alt+Down, arrows, Enter") << "AltDown";
+        QTest::newRow("arrow button, mouse") << "listMouse";
+        QTest::newRow("typed piece, arrows, Enter") << "filterKeys";
+        QTest::newRow("typed piece, mouse") << "filterMouse";
+    }
+    void lookupChoiceReachesTheWindowOnce()
+    {
+        QFETCH(QString, way);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        ChooseMode(TForm1::ModeCity);
+        TvgDBLookupCombo *combo = FForm->DBLCombo1;
+        TTable *streets = FForm->Table2;
+        QVERIFY(streets->RecordCount() > 6);
+        combo->setFocus();
+        QWidget *typing = QApplication::focusWidget();
+        QVERIFY(typing);
+        QSignalSpy changes(combo, &TvgDBLookupCombo::OnChange);
+
+        int expected = -1;
+        if (way == QLatin1String("F4") || way == QLatin1String("AltDown")) {
+            if (way == QLatin1String("F4"))
+                QTest::keyClick(typing, Qt::Key_F4);
+            else
+                QTest::keyClick(typing, Qt::Key_Down, Qt::AltModifier);
+            QVERIFY(combo->view()->isVisible());
+            QTest::keyClick(combo->view(), Qt::Key_Home);
+            QTest::keyClick(combo->view(), Qt::Key_Down);
+            QTest::keyClick(combo->view(), Qt::Key_Down);
+            QTest::keyClick(combo->view(), Qt::Key_Return);
+            expected = 2;
+        } else if (way == QLatin1String("listMouse")) {
+            QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 6, 11));
+            QVERIFY(combo->view()->isVisible());
+            expected = 4;
+            // The list ignores a release that comes as quickly as a double click after it
+            // opened (the release of the click that opened it).
+            QTest::qWait(QApplication::doubleClickInterval() + 50);
+            const QModelIndex index = combo->view()->model()->index(expected, 0);
+            QTest::mouseClick(combo->view()->viewport(), Qt::LeftButton, {},
+                combo->view()->visualRect(index).center());
+        } else {
+            // A piece from the middle of a name, in the other letter case; the first
+            // suggestion is the first street that holds it.
+            QString piece;
+            {
+                TActiveRecordGuard guard(streets, 5);
+                const QString name = streets->FieldByName(QStringLiteral("ADR_Y"))->AsString();
+                piece = name.mid(name.size() / 3, 4).toUpper();
+            }
+            expected = RowWhere(streets, [streets, &piece] {
+                return streets->FieldByName(QStringLiteral("ADR_Y"))
+                    ->AsString()
+                    .contains(piece, Qt::CaseInsensitive);
+            });
+            TypeText(typing, piece);
+            QAbstractItemView *suggestions = combo->completer()->popup();
+            QVERIFY(suggestions->isVisible());
+            if (way == QLatin1String("filterKeys")) {
+                QTest::keyClick(suggestions, Qt::Key_Down);
+                QTest::keyClick(suggestions, Qt::Key_Return);
+            } else {
+                const QModelIndex first = suggestions->model()->index(0, 0);
+                QTest::mouseClick(suggestions->viewport(), Qt::LeftButton, {},
+                    suggestions->visualRect(first).center());
+            }
+        }
+        QVERIFY(FErrors.isEmpty());
+        QCOMPARE(changes.count(), 1);
+        QVERIFY(!combo->view()->isVisible());
+        QVERIFY(!combo->completer()->popup()->isVisible());
+        QCOMPARE(streets->RecNo(), expected + 1);
+        QString name;
+        int street = 0;
+        {
+            TActiveRecordGuard guard(streets, expected);
+            name = streets->FieldByName(QStringLiteral("ADR_Y"))->AsString();
+            street = streets->FieldByName(QStringLiteral("K_Y"))->AsInteger();
+        }
+        QCOMPARE(combo->currentText(), name);
         QVERIFY(FForm->Query1->Active());
         QVERIFY(FForm->Query1->RecordCount() > 0);
         QCOMPARE(FForm->Query1->FieldByName(QStringLiteral("K_Y"))->AsInteger(), street);
