@@ -53,6 +53,7 @@ TvgDBLookupCombo::TvgDBLookupCombo(QWidget *parent)
     // A suggestion taken from the completer reaches us as activated() too: the combo maps it
     // back to its own row, so one connection sees every choice exactly once.
     connect(this, qOverload<int>(&QComboBox::activated), this, &TvgDBLookupCombo::ChooseRow);
+    view()->installEventFilter(this);
 }
 
 TvgDBLookupCombo::~TvgDBLookupCombo() = default;
@@ -145,6 +146,20 @@ void TvgDBLookupCombo::keyPressEvent(QKeyEvent *event)
         }
     }
     QComboBox::keyPressEvent(event);
+}
+
+// The open list closes on Alt+Up as well, as desktop combo boxes do; Qt knows only F4,
+// Alt+Down and Escape.
+bool TvgDBLookupCombo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == view() && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Up && (key->modifiers() & Qt::AltModifier)) {
+            hidePopup();
+            return true;
+        }
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 QVariant TvgDBLookupCombo::Value() const

@@ -319,6 +319,47 @@ private slots:
         QCOMPARE(FForm->Query1->FieldByName(QStringLiteral("K_Y"))->AsInteger(), street);
     }
 
+    // Opening and closing the list with the keyboard chooses nothing.
+    void keyboardOpensAndClosesTheList_data()
+    {
+        QTest::addColumn<int>("openKey");
+        QTest::addColumn<int>("openModifiers");
+        QTest::addColumn<int>("closeKey");
+        QTest::addColumn<int>("closeModifiers");
+        QTest::newRow("F4, F4") << int(Qt::Key_F4) << 0 << int(Qt::Key_F4) << 0;
+        QTest::newRow("F4, Escape") << int(Qt::Key_F4) << 0 << int(Qt::Key_Escape) << 0;
+        QTest::newRow("Alt+Down, Alt+Up") << int(Qt::Key_Down) << int(Qt::AltModifier)
+                                          << int(Qt::Key_Up) << int(Qt::AltModifier);
+        QTest::newRow("Alt+Down, Escape")
+            << int(Qt::Key_Down) << int(Qt::AltModifier) << int(Qt::Key_Escape) << 0;
+    }
+    void keyboardOpensAndClosesTheList()
+    {
+        QFETCH(int, openKey);
+        QFETCH(int, openModifiers);
+        QFETCH(int, closeKey);
+        QFETCH(int, closeModifiers);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        ChooseMode(TForm1::ModeCity);
+        TvgDBLookupCombo *combo = FForm->DBLCombo1;
+        combo->ChooseRow(1);
+        const QString chosen = combo->currentText();
+        combo->setFocus();
+        QSignalSpy changes(combo, &TvgDBLookupCombo::OnChange);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(openKey),
+            Qt::KeyboardModifiers(openModifiers));
+        QVERIFY(combo->view()->isVisible());
+        QCOMPARE(combo->view()->currentIndex().row(), 1);
+        QTest::keyClick(combo->view(), Qt::Key_Down);
+        QTest::keyClick(
+            combo->view(), Qt::Key(closeKey), Qt::KeyboardModifiers(closeModifiers));
+        QVERIFY(!combo->view()->isVisible());
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(combo->currentText(), chosen);
+        QCOMPARE(FForm->Table2->RecNo(), 2);
+    }
+
     void organisationChoiceUsesKodOrgNotTheLookupKey()
     {
         ChooseMode(TForm1::ModeOrganisation);
