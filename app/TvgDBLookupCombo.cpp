@@ -162,6 +162,18 @@ bool TvgDBLookupCombo::eventFilter(QObject *watched, QEvent *event)
     return QComboBox::eventFilter(watched, event);
 }
 
+// Text typed but not chosen would stand beside a result it does not belong to: leaving the
+// combo shows the chosen entry again. A popup or another window taking the focus is no leaving.
+void TvgDBLookupCombo::focusOutEvent(QFocusEvent *event)
+{
+    QComboBox::focusOutEvent(event);
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+        return;
+    const QString chosen = DisplayValue();
+    if (lineEdit()->text() != chosen)
+        lineEdit()->setText(chosen);
+}
+
 QVariant TvgDBLookupCombo::Value() const
 {
     TDataSet *ds = FLink.DataSet();

@@ -45,6 +45,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     class Link : public TDataLink

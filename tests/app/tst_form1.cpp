@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -328,8 +329,8 @@ private slots:
         QTest::addColumn<int>("closeModifiers");
         QTest::newRow("F4, F4") << int(Qt::Key_F4) << 0 << int(Qt::Key_F4) << 0;
         QTest::newRow("F4, Escape") << int(Qt::Key_F4) << 0 << int(Qt::Key_Escape) << 0;
-        QTest::newRow("Alt+Down, Alt+Up") << int(Qt::Key_Down) << int(Qt::AltModifier)
-                                          << int(Qt::Key_Up) << int(Qt::AltModifier);
+        QTest::newRow("Alt+Down, Alt+Up")
+            << int(Qt::Key_Down) << int(Qt::AltModifier) << int(Qt::Key_Up) << int(Qt::AltModifier);
         QTest::newRow("Alt+Down, Escape")
             << int(Qt::Key_Down) << int(Qt::AltModifier) << int(Qt::Key_Escape) << 0;
     }
@@ -347,17 +348,55 @@ private slots:
         const QString chosen = combo->currentText();
         combo->setFocus();
         QSignalSpy changes(combo, &TvgDBLookupCombo::OnChange);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(openKey),
-            Qt::KeyboardModifiers(openModifiers));
+        QTest::keyClick(
+            QApplication::focusWidget(), Qt::Key(openKey), Qt::KeyboardModifiers(openModifiers));
         QVERIFY(combo->view()->isVisible());
         QCOMPARE(combo->view()->currentIndex().row(), 1);
         QTest::keyClick(combo->view(), Qt::Key_Down);
-        QTest::keyClick(
-            combo->view(), Qt::Key(closeKey), Qt::KeyboardModifiers(closeModifiers));
+        QTest::keyClick(combo->view(), Qt::Key(closeKey), Qt::KeyboardModifiers(closeModifiers));
         QVERIFY(!combo->view()->isVisible());
         QCOMPARE(changes.count(), 0);
         QCOMPARE(combo->currentText(), chosen);
         QCOMPARE(FForm->Table2->RecNo(), 2);
+    }
+
+    // Typed text that chose nothing does not stay beside the result when the user moves on.
+    void leavingTheComboShowsTheChosenEntryAgain_data()
+    {
+        QTest::addColumn<int>("chosenRow");
+        QTest::addColumn<bool>("byMouse");
+        QTest::newRow("chosen, Tab") << 1 << false;
+        QTest::newRow("chosen, click on the grid") << 1 << true;
+        QTest::newRow("nothing chosen, Tab") << -1 << false;
+    }
+    void leavingTheComboShowsTheChosenEntryAgain()
+    {
+        QFETCH(int, chosenRow);
+        QFETCH(bool, byMouse);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        ChooseMode(TForm1::ModeCity);
+        TvgDBLookupCombo *combo = FForm->DBLCombo1;
+        QString chosen;
+        if (chosenRow >= 0) {
+            combo->ChooseRow(chosenRow);
+            chosen = combo->itemText(chosenRow);
+        }
+        combo->setFocus();
+        QSignalSpy changes(combo, &TvgDBLookupCombo::OnChange);
+        QWidget *typing = QApplication::focusWidget();
+        combo->lineEdit()->selectAll();
+        TypeText(typing, QStringLiteral("Нет такой улицы"));
+        QTest::keyClick(typing, Qt::Key_Return);
+        QCOMPARE(combo->lineEdit()->text(), QStringLiteral("Нет такой улицы"));
+        if (byMouse)
+            QTest::mouseClick(FForm->DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(40, 30));
+        else
+            QTest::keyClick(typing, Qt::Key_Tab);
+        QVERIFY(!combo->hasFocus());
+        QCOMPARE(combo->lineEdit()->text(), chosen);
+        QCOMPARE(changes.count(), 0);
+        QVERIFY(FErrors.isEmpty());
     }
 
     void organisationChoiceUsesKodOrgNotTheLookupKey()
