@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -308,9 +309,8 @@ void TDBGrid::SetSelectedIndex(int index)
         return;
     const QModelIndex target = FModel->index(row, index);
     if (target != currentIndex()) {
-        ++FSyncLock;
+        const QScopedValueRollback syncing(FSyncLock, FSyncLock + 1);
         selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-        --FSyncLock;
     }
     scrollTo(target);
     RefreshCurrentRow();
@@ -791,12 +791,11 @@ void TDBGrid::SyncCurrentFromDataSet(int column)
     }
     const QModelIndex target = FModel->index(row, column);
     if (target != currentIndex()) {
-        ++FSyncLock;
+        const QScopedValueRollback syncing(FSyncLock, FSyncLock + 1);
         QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
         if (HasOption(TDBGridOption::dgRowSelect))
             flags |= QItemSelectionModel::Rows;
         selectionModel()->setCurrentIndex(target, flags);
-        --FSyncLock;
     }
     scrollTo(target);
 }
@@ -808,9 +807,10 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
         return;
     TDataSet *dataSet = DataSet();
     if (current.row() != dataSet->CurrentRow()) {
-        ++FSyncLock;
+        // Observers of the move may fail; the lock must not outlive the failure, or the view
+        // and the dataset would part for good.
+        const QScopedValueRollback syncing(FSyncLock, FSyncLock + 1);
         dataSet->MoveTo(current.row());
-        --FSyncLock;
     }
     RefreshCurrentRow();
 }

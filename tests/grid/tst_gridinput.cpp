@@ -1,5 +1,6 @@
 #include "GridFixture.h"
 
+#include "core/Exception.h"
 #include "db/TDataSource.h"
 #include "db/TField.h"
 #include "grid/mmDBGrid.h"
@@ -29,6 +30,28 @@ public:
 
 const int FamCol = 1; // grid column of FAM, after the indicator
 const int WideGlyph = 21;
+
+// Shows what escapes an event handler as the application object does, by keeping its message.
+class TCatchingApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    QStringList Errors;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &e) {
+            Errors << QString::fromUtf8(e.what());
+        }
+        return true;
+    }
+};
+
+QStringList &ApplicationErrors()
+{
+    return static_cast<TCatchingApplication *>(QCoreApplication::instance())->Errors;
+}
 } // namespace
 
 class TestGridInput : public QObject
@@ -71,6 +94,7 @@ private slots:
         FHost->show();
         QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));
         QCOMPARE(FGrid->CheckFieldList().Count(), 1);
+        ApplicationErrors().clear();
     }
     void cleanup()
     {
@@ -180,6 +204,38 @@ private slots:
         QCOMPARE(FGrid->Checks + FGrid->Unchecks, toggles ? 2 : 0);
     }
 
+    void failureReachesTheApplicationAndTheGridGoesOn_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an observer of the move") << "observer"
+                                                 << "the detail cannot open";
+    }
+    void failureReachesTheApplicationAndTheGridGoesOn()
+    {
+        QFETCH(QString, failure);
+        QFETCH(QString, message);
+        FData->MoveTo(2);
+        if (failure == QLatin1String("observer")) {
+            bool fail = true;
+            connect(FSource.get(), &TDataSource::DataChanged, FGrid, [&fail, message] {
+                if (std::exchange(fail, false))
+                    throw Exception(message);
+            });
+            Click(InCell(3, 4, 20, 5));
+        }
+        QCOMPARE(ApplicationErrors(), QStringList {message});
+        QCOMPARE(FData->ActiveRecord(), FData->CurrentRow());
+        // The view and the dataset still move together.
+        Click(InCell(3, 9, 20, 5));
+        QCOMPARE(FData->CurrentRow(), 9);
+        QCOMPARE(FGrid->currentIndex().row(), 9);
+        QTest::keyClick(FGrid, Qt::Key_Down);
+        QCOMPARE(FData->CurrentRow(), 10);
+        QCOMPARE(FGrid->currentIndex().row(), 10);
+        QCOMPARE(ApplicationErrors().size(), 1);
+    }
+
     void rightPressSelectsAndRemembersTheColumn_data()
     {
         QTest::addColumn<QString>("place");
@@ -222,5 +278,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGridInput)
+int main(int argc, char **argv)
+{
+    TCatchingApplication app(argc, argv);
+    TestGridInput test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_gridinput.moc"
