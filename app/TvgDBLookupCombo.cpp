@@ -174,6 +174,15 @@ void TvgDBLookupCombo::focusOutEvent(QFocusEvent *event)
         lineEdit()->setText(chosen);
 }
 
+// The suggestions are a window of their own and would keep the application's font; they show
+// the same entries as the list, so they take the combo's font as the list does.
+void TvgDBLookupCombo::changeEvent(QEvent *event)
+{
+    QComboBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange && completer())
+        completer()->popup()->setFont(font());
+}
+
 QVariant TvgDBLookupCombo::Value() const
 {
     TDataSet *ds = FLink.DataSet();

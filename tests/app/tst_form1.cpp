@@ -219,6 +219,9 @@ private slots:
         QVERIFY(typing);
         TypeText(typing, piece);
         QVERIFY(FForm->DBLCombo1->completer()->popup()->isVisible());
+        // The suggestions look like the list: the combo's bold Arial.
+        QCOMPARE(FForm->DBLCombo1->completer()->popup()->font(), FForm->DBLCombo1->font());
+        QVERIFY(FForm->DBLCombo1->font().bold());
         QTest::keyClick(FForm->DBLCombo1->completer()->popup(), Qt::Key_Escape);
         QVERIFY(!FForm->DBLCombo1->completer()->popup()->isVisible());
         QTest::keyClick(typing, Qt::Key_Return);
