@@ -1086,22 +1086,14 @@ bool TDBGrid::HandleHeaderEvent(QWidget *header, QEvent *event)
         FLastMousePos = header->mapTo(this, mouse->position().toPoint());
         int index = -1;
         CalcSizingState(FLastMousePos, index);
-        FPendingMouse = mouse;
-        FPendingHeader = header;
-        MouseDown(mouse->button(), mouse->modifiers(), FLastMousePos);
-        FPendingMouse = nullptr;
-        FPendingHeader = nullptr;
+        DeliverMouseDown(mouse, header);
         return true;
     }
     case QEvent::MouseButtonDblClick: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         FLastMousePos = header->mapTo(this, mouse->position().toPoint());
         DblClick();
-        FPendingMouse = mouse;
-        FPendingHeader = header;
-        MouseDown(mouse->button(), mouse->modifiers(), FLastMousePos);
-        FPendingMouse = nullptr;
-        FPendingHeader = nullptr;
+        DeliverMouseDown(mouse, header);
         return true;
     }
     default:
@@ -1151,18 +1143,23 @@ void TDBGrid::mousePressEvent(QMouseEvent *event)
     FLastMousePos = viewport()->mapTo(this, event->position().toPoint());
     int index = -1;
     CalcSizingState(FLastMousePos, index);
-    FPendingMouse = event;
-    MouseDown(event->button(), event->modifiers(), FLastMousePos);
-    FPendingMouse = nullptr;
+    DeliverMouseDown(event, nullptr);
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     FLastMousePos = viewport()->mapTo(this, event->position().toPoint());
     DblClick();
-    FPendingMouse = event;
+    DeliverMouseDown(event, nullptr);
+}
+
+void TDBGrid::DeliverMouseDown(QMouseEvent *event, QWidget *header)
+{
+    // The event is only lent to MouseDown: a press that fails must not leave it to the next
+    // one, which would be handed to the wrong widget.
+    const QScopedValueRollback pendingMouse(FPendingMouse, event);
+    const QScopedValueRollback pendingHeader(FPendingHeader, header);
     MouseDown(event->button(), event->modifiers(), FLastMousePos);
-    FPendingMouse = nullptr;
 }
 
 void TDBGrid::mouseMoveEvent(QMouseEvent *event)
@@ -1180,9 +1177,8 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        FPendingKey = event;
+        const QScopedValueRollback pendingKey(FPendingKey, event);
         KeyPress(text.at(0));
-        FPendingKey = nullptr;
         return;
     }
     QTableView::keyPressEvent(event);

@@ -266,6 +266,8 @@ private:
         QPainter &painter, const QRect &rect, int logical, Qt::Orientation orientation);
     void PaintCorner(QPainter &painter, const QRect &rect);
     bool HandleHeaderEvent(QWidget *header, QEvent *event);
+    // Runs MouseDown with the event (and the header it came to, if any) for the base handling.
+    void DeliverMouseDown(QMouseEvent *event, QWidget *header);
     int LineExtent() const;
     bool VisibleFieldsDiffer() const;
 

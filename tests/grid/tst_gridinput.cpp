@@ -16,6 +16,14 @@ public:
     using TmmDBGrid::TmmDBGrid;
     int Checks = 0;
     int Unchecks = 0;
+    bool FailNextPress = false;
+    void MouseDown(
+        Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos) override
+    {
+        if (std::exchange(FailNextPress, false))
+            throw Exception(QStringLiteral("the press failed"));
+        TmmDBGrid::MouseDown(button, modifiers, pos);
+    }
     void CheckValue(TCheckField *checkField, const QString &keyValue) override
     {
         ++Checks;
@@ -210,6 +218,15 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("an observer of the move") << "observer"
                                                  << "the detail cannot open";
+        QTest::newRow("a press on a title") << "title"
+                                            << "the press failed";
+        QTest::newRow("a press on the indicator") << "indicator"
+                                                  << "the press failed";
+        // The check-box definition outlives a reopening without its key field.
+        QTest::newRow("a click on a glyph without its key field") << "glyph"
+                                                                  << "Field 'TELE' not found";
+        QTest::newRow("the space bar without the key field") << "space"
+                                                             << "Field 'TELE' not found";
     }
     void failureReachesTheApplicationAndTheGridGoesOn()
     {
@@ -223,11 +240,41 @@ private slots:
                     throw Exception(message);
             });
             Click(InCell(3, 4, 20, 5));
+        } else if (failure == QLatin1String("title")) {
+            FGrid->FailNextPress = true;
+            QTest::mouseClick(FGrid->horizontalHeader()->viewport(), Qt::LeftButton, {}, {30, 5});
+        } else if (failure == QLatin1String("indicator")) {
+            FGrid->FailNextPress = true;
+            QTest::mouseClick(FGrid->verticalHeader()->viewport(), Qt::LeftButton, {}, {4, 30});
+        } else {
+            FData->Close();
+            auto rows = std::make_shared<TRecordSet>();
+            rows->AddColumn(QStringLiteral("FAM"), TFieldType::ftString, 30);
+            rows->AddColumn(QStringLiteral("ADR_D"), TFieldType::ftString, 6);
+            for (int i = 0; i < 30; ++i) {
+                rows->AppendText(0, QStringLiteral("Name %1").arg(i).toStdString());
+                rows->AppendText(1, QString::number(i).toStdString());
+                rows->EndRow();
+            }
+            FData->Rows = rows;
+            FData->Open();
+            QCOMPARE(FGrid->CheckFieldList().Count(), 1);
+            FData->MoveTo(2);
+            if (failure == QLatin1String("glyph")) {
+                Click(InCell(FamCol, 4, 8, 5));
+            } else {
+                FGrid->setFocus();
+                FGrid->SetSelectedField(FData->FieldByName(QStringLiteral("FAM")));
+                QTest::keyClick(FGrid, Qt::Key_Space);
+            }
+            QCOMPARE(FData->CurrentRow(), 2);
         }
-        QCOMPARE(ApplicationErrors(), QStringList {message});
+        QCOMPARE(ApplicationErrors().size(), 1);
+        QVERIFY2(
+            ApplicationErrors().first().contains(message), qPrintable(ApplicationErrors().first()));
         QCOMPARE(FData->ActiveRecord(), FData->CurrentRow());
         // The view and the dataset still move together.
-        Click(InCell(3, 9, 20, 5));
+        Click(InCell(2, 9, 20, 5));
         QCOMPARE(FData->CurrentRow(), 9);
         QCOMPARE(FGrid->currentIndex().row(), 9);
         QTest::keyClick(FGrid, Qt::Key_Down);
