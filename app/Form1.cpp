@@ -64,9 +64,12 @@ int VariantToInteger(const QVariant &value, const QString &fieldName)
     return int(v);
 }
 
-constexpr int ClientWidth = 640;
-constexpr int ClientHeight = 393;
+// The client area of the 640 x 393 window (a 4-pixel sizing frame and a 19-pixel caption):
+// the grid then ends a pixel from the sides and from the status bar.
+constexpr int ClientWidth = 632;
+constexpr int ClientHeight = 366;
 constexpr int StatusBarHeight = 19;
+constexpr int GridMargin = 1;
 
 } // namespace
 
@@ -172,8 +175,8 @@ void TForm1::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     // The grid keeps its margins as the window grows; the status bar stays at the bottom.
     StatusBar1->setGeometry(0, height() - StatusBarHeight, width(), StatusBarHeight);
-    DBGrid1->setGeometry(
-        1, 55, std::max(100, width() - 10), std::max(50, height() - 55 - StatusBarHeight - 28));
+    DBGrid1->setGeometry(GridMargin, 55, std::max(100, width() - 2 * GridMargin),
+        std::max(50, height() - 55 - StatusBarHeight - GridMargin));
 }
 
 QString TForm1::FolderPath(const QString &subPath) const

@@ -83,7 +83,6 @@ private slots:
         QVERIFY(FErrors.isEmpty());
         QCOMPARE(
             FForm->windowTitle(), QStringLiteral("Телефонный справочник г.Верболинск и района"));
-        QCOMPARE(FForm->size(), QSize(640, 393));
         QCOMPARE(FForm->CBox1->currentIndex(), 0);
         QVERIFY(FForm->DBLCombo1->isHidden());
         QVERIFY(FForm->Label4->text().isEmpty());
@@ -95,6 +94,87 @@ private slots:
         QCOMPARE(captions.mid(0, 2), (QStringList {"Абонент", "Телефон"}));
         QCOMPARE(captions.mid(3, 2), (QStringList {"Дом", "Квартира"}));
         QCOMPARE(FForm->DBGrid1->Columns().Items(0)->Title().Alignment(), TAlignment::taCenter);
+    }
+
+    // Places, sizes and fonts of the controls, in client coordinates of the shown window.
+    void controlsSitWhereTheLayoutPutsThem_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("geometry"); // an empty size: only the place is fixed
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<int>("pointSize"); // 0: the font is given in pixels
+        QTest::newRow("CBox1") << "CBox1" << QRect(6, 26, 107, 22) << "MS Sans Serif" << true << 8;
+        QTest::newRow("Label4") << "Label4" << QRect(131, 5, 0, 0) << "MS Sans Serif" << true << 0;
+        QTest::newRow("DBLCombo1")
+            << "DBLCombo1" << QRect(122, 26, 145, 22) << "Arial" << true << 8;
+        QTest::newRow("DBGrid1") << "DBGrid1" << QRect(1, 55, 630, 291) << "MS Sans Serif" << false
+                                 << 8;
+    }
+    void controlsSitWhereTheLayoutPutsThem()
+    {
+        QFETCH(QString, control);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, family);
+        QFETCH(bool, bold);
+        QFETCH(int, pointSize);
+        ChooseMode(TForm1::ModeCity);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        const QHash<QString, QWidget *> controls {{"CBox1", FForm->CBox1},
+            {"Label4", FForm->Label4}, {"DBLCombo1", FForm->DBLCombo1},
+            {"DBGrid1", FForm->DBGrid1}};
+        QWidget *widget = controls.value(control);
+        QVERIFY(widget);
+        if (geometry.isEmpty())
+            QCOMPARE(widget->pos(), geometry.topLeft());
+        else
+            QCOMPARE(widget->geometry(), geometry);
+        QCOMPARE(widget->font().family(), family);
+        QCOMPARE(widget->font().bold(), bold);
+        if (pointSize > 0)
+            QCOMPARE(widget->font().pointSize(), pointSize);
+        else
+            QCOMPARE(widget->font().pixelSize(), 15);
+    }
+
+    // The grid fills the client area to a pixel from its sides and from the status bar, which
+    // runs along the bottom edge, 19 pixels high, with panels of 60, 60 and the rest.
+    void gridAndStatusBarFillTheWindow()
+    {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        const QRect client = FForm->rect();
+        const QRect status = FForm->StatusBar1->geometry();
+        QCOMPARE(status, QRect(0, client.height() - 19, client.width(), 19));
+        const QRect grid = FForm->DBGrid1->geometry();
+        // One free pixel on each side: QRect's right and bottom are the last pixels inside.
+        QCOMPARE(grid.left() - client.left(), 1);
+        QCOMPARE(client.right() - grid.right(), 1);
+        QCOMPARE(status.top() - grid.bottom(), 2);
+        QCOMPARE(FForm->StatusBar1->PanelRect(0).width(), 60);
+        QCOMPARE(FForm->StatusBar1->PanelRect(1).width(), 60);
+        QVERIFY(FForm->StatusBar1->PanelRect(2).right() >= client.width() - 20);
+        QCOMPARE(FForm->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(FForm->font().pointSize(), 8);
+    }
+
+    // Tab goes from the category to the grid, then to the lookup list, then back (inside the
+    // grid Tab moves between cells, so the grid is left with Shift+Tab from the list).
+    void tabOrderIsCategoryGridLookup()
+    {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        ChooseMode(TForm1::ModeCity);
+        FForm->CBox1->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(FForm->DBGrid1->hasFocus());
+        FForm->DBLCombo1->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(FForm->CBox1->hasFocus());
+        FForm->DBLCombo1->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(FForm->DBGrid1->hasFocus());
     }
 
     void modeChangeSetsLookupAndGrid_data()
