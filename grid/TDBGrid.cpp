@@ -916,16 +916,21 @@ void TDBGrid::DrawCell(
             WriteText(painter, rect, 2, 2, value, column->Alignment());
         DrawColumnCell(painter, rect, dataCol, column, state);
     }
-    if (FDefaultDrawing && state.Selected
-        && (HasOption(TDBGridOption::dgAlwaysShowSelection) || hasFocus())
-        && !HasOption(TDBGridOption::dgRowSelect) && FUpdateLock == 0
-        && window()->focusWidget() == this) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect;
-        option.backgroundColor = painter.brush().color();
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
+    DrawFocusFrame(painter, rect, state);
+}
+
+void TDBGrid::DrawFocusFrame(QPainter &painter, const QRect &rect, TGridDrawState state)
+{
+    if (!FDefaultDrawing || !state.Selected
+        || !(HasOption(TDBGridOption::dgAlwaysShowSelection) || hasFocus())
+        || HasOption(TDBGridOption::dgRowSelect) || FUpdateLock != 0
+        || window()->focusWidget() != this)
+        return;
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = rect;
+    option.backgroundColor = painter.brush().color();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void TDBGrid::DrawColumnCell(

@@ -209,6 +209,9 @@ protected:
         QPainter &painter, const QRect &rect, int dataCol, TColumn *column, TGridDrawState state);
     void DefaultDrawColumnCell(
         QPainter &painter, const QRect &rect, int dataCol, TColumn *column, TGridDrawState state);
+    // The dotted focus rectangle around the selected cell while the grid has the focus (or
+    // always shows its selection) and draws its cells itself.
+    void DrawFocusFrame(QPainter &painter, const QRect &rect, TGridDrawState state);
     // Whether a data cell is drawn highlighted.
     virtual bool HighlightCell(int aCol, int aRow, const QString &value, TGridDrawState state);
     // One line of text at (Left + dx, Top + dy) for left alignment, 3 pixels off the right edge
@@ -217,6 +220,9 @@ protected:
         TAlignment alignment);
     void DrawFixedCell(QPainter &painter, int aCol, int aRow, const QRect &rect);
     QColor ResolveColor(TColor color) const;
+    // The grid line each cell carries on its right and bottom: the line width where lines are
+    // drawn, else 0.
+    int LineExtent() const;
     // The cell of a model index in grid coordinates.
     TGridCoord CellOfIndex(const QModelIndex &index) const;
     QModelIndex IndexOfCell(int aCol, int aRow) const;
@@ -268,7 +274,6 @@ private:
     bool HandleHeaderEvent(QWidget *header, QEvent *event);
     // Runs MouseDown with the event (and the header it came to, if any) for the base handling.
     void DeliverMouseDown(QMouseEvent *event, QWidget *header);
-    int LineExtent() const;
     bool VisibleFieldsDiffer() const;
 
     std::unique_ptr<Link> FLink;

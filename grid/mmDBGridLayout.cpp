@@ -57,17 +57,9 @@ int TmmDBGrid::LastVisibleCol() const
     return -1;
 }
 
-// The grid line counts only where lines are drawn, as the header's sections hold it.
-static int LineSpace(const TDBGrid &grid)
-{
-    return grid.HasOption(TDBGridOption::dgColLines) || grid.HasOption(TDBGridOption::dgRowLines)
-        ? grid.GridLineWidth()
-        : 0;
-}
-
 int TmmDBGrid::ColumnsWidth() const
 {
-    const int line = LineSpace(*this);
+    const int line = LineExtent();
     int width = 0;
     for (int col = NextVisibleCol(-1); col >= 0; col = NextVisibleCol(col))
         width += ColWidths(col) + line;
@@ -82,7 +74,7 @@ int TmmDBGrid::AvailableWidth() const
     if (verticalScrollBar()->isVisibleTo(this))
         width -= verticalScrollBar()->sizeHint().width();
     if (HasOption(TDBGridOption::dgIndicator))
-        width -= ColWidths(0) + LineSpace(*this);
+        width -= ColWidths(0) + LineExtent();
     return width;
 }
 

@@ -8,8 +8,6 @@
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace {
 const QString Placeholder = QStringLiteral("%s");
@@ -315,16 +313,7 @@ void TmmDBGrid::DrawDataCell(
         }
         DrawColumnCell(painter, rect, dataCol, column, state);
     }
-    if (DefaultDrawing() && state.Selected
-        && (HasOption(TDBGridOption::dgAlwaysShowSelection) || hasFocus())
-        && !HasOption(TDBGridOption::dgRowSelect) && UpdateLock() == 0
-        && window()->focusWidget() == this) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect;
-        option.backgroundColor = painter.brush().color();
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
-    }
+    DrawFocusFrame(painter, rect, state);
 }
 
 void TmmDBGrid::DrawCellText(QPainter &painter, const QRect &rect, int dx, int dy,
