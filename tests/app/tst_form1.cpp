@@ -538,6 +538,65 @@ private slots:
         QVERIFY(FForm->DBGrid1->isHidden());
     }
 
+    // Picked as a user does, the missing table's error reaches the application object once;
+    // the grid stays hidden, Table1 closed, and the list still works afterwards.
+    void missingExchangeChosenByTheUserIsReportedOnce_data()
+    {
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("clicked in the list") << false;
+        QTest::newRow("typed, suggestion taken with Enter") << true;
+    }
+    void missingExchangeChosenByTheUserIsReportedOnce()
+    {
+        QFETCH(bool, typed);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        ChooseMode(TForm1::ModeDistrict);
+        TTable *exchanges = FForm->Table2;
+        auto tableExists = [this, exchanges] {
+            const QString name
+                = QStringLiteral("Tel_k%1.db")
+                      .arg(exchanges->FieldByName(QStringLiteral("K_s"))->AsString());
+            return QFileInfo::exists(
+                FForm->FolderPath(QStringLiteral("Data\\Region")) + QLatin1Char('/') + name);
+        };
+        const int missing = RowWhere(exchanges, [&] { return !tableExists(); });
+        const int present = RowWhere(exchanges, tableExists);
+        QVERIFY(missing >= 0 && present >= 0);
+        TvgDBLookupCombo *combo = FForm->DBLCombo1;
+        combo->setFocus();
+        QWidget *typing = QApplication::focusWidget();
+        if (typed) {
+            TypeText(typing, combo->itemText(missing));
+            QAbstractItemView *suggestions = combo->completer()->popup();
+            QVERIFY(suggestions->isVisible());
+            QTest::keyClick(suggestions, Qt::Key_Down);
+            QTest::keyClick(suggestions, Qt::Key_Return);
+            QVERIFY(!suggestions->isVisible());
+        } else {
+            QTest::keyClick(typing, Qt::Key_F4);
+            const QModelIndex index = combo->view()->model()->index(missing, 0);
+            combo->view()->scrollTo(index);
+            QTest::mouseClick(combo->view()->viewport(), Qt::LeftButton, {},
+                combo->view()->visualRect(index).center());
+            QVERIFY(!combo->view()->isVisible());
+        }
+        QCOMPARE(FErrors.size(), 1);
+        QVERIFY2(FErrors.first().contains(QStringLiteral("Tel_k")), qPrintable(FErrors.first()));
+        QVERIFY(!FForm->Table1->Active());
+        QVERIFY(FForm->DBGrid1->isHidden());
+
+        FErrors.clear();
+        QTest::keyClick(typing, Qt::Key_F4);
+        QVERIFY(combo->view()->isVisible());
+        const QModelIndex index = combo->view()->model()->index(present, 0);
+        combo->view()->setCurrentIndex(index);
+        QTest::keyClick(combo->view(), Qt::Key_Return);
+        QVERIFY(FErrors.isEmpty());
+        QVERIFY(FForm->Table1->Active());
+        QVERIFY(FForm->DBGrid1->isVisible());
+    }
+
     void switchingModesClosesThePreviousResult()
     {
         ChooseMode(TForm1::ModeCity);
@@ -568,6 +627,21 @@ private slots:
         QCOMPARE(FForm->StatusBar1->PanelText(2), QStringLiteral("Панель состояния"));
         QCOMPARE(FForm->StatusBar1->toolTip(), QStringLiteral("Панель"));
         QVERIFY(FForm->DBGrid1->toolTip().isEmpty());
+    }
+
+    // The clock runs by itself, turning over with the seconds of the system clock, and the date
+    // beside it is today's.
+    void clockRunsWithoutBeingAsked()
+    {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        TStatusBar *bar = FForm->StatusBar1;
+        const QString before = bar->PanelText(1);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->PanelText(1) != before, 2500);
+        const QTime now = QTime::currentTime();
+        QVERIFY2(now.msec() < 500, qPrintable(now.toString(QStringLiteral("hh:mm:ss.zzz"))));
+        QCOMPARE(bar->PanelText(1), now.toString(QStringLiteral("hh:mm:ss")));
+        QCOMPARE(bar->PanelText(0), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
     }
 
     void dataFolderIsLookedForInOrder_data()
