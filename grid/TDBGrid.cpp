@@ -967,21 +967,25 @@ void TDBGrid::WriteText(
     QPainter &painter, const QRect &rect, int dx, int dy, const QString &text, TAlignment alignment)
 {
     painter.fillRect(rect, painter.brush());
-    const int textWidth = painter.fontMetrics().horizontalAdvance(text);
-    int x = rect.left() + dx;
-    switch (alignment) {
-    case TAlignment::taRightJustify:
-        x = rect.right() + 1 - textWidth - 3;
-        break;
-    case TAlignment::taCenter:
-        x = rect.left() + rect.width() / 2 - textWidth / 2;
-        break;
-    case TAlignment::taLeftJustify:
-        break;
-    }
+    const int x = TextLeft(rect, dx, painter.fontMetrics().horizontalAdvance(text), alignment);
     TPainterSaver saver(painter);
     painter.setClipRect(rect, Qt::IntersectClip);
     painter.drawText(QPoint(x, rect.top() + dy + painter.fontMetrics().ascent()), text);
+}
+
+int TDBGrid::TextLeft(const QRect &rect, int dx, int textWidth, TAlignment alignment)
+{
+    // Right-aligned text ends this far off the cell's right edge.
+    constexpr int rightMargin = 3;
+    switch (alignment) {
+    case TAlignment::taRightJustify:
+        return rect.left() + rect.width() - textWidth - rightMargin;
+    case TAlignment::taCenter:
+        return rect.left() + rect.width() / 2 - textWidth / 2;
+    case TAlignment::taLeftJustify:
+        break;
+    }
+    return rect.left() + dx;
 }
 
 void TDBGrid::DrawFixedCell(QPainter &painter, int aCol, int aRow, const QRect &rect)
@@ -1002,12 +1006,8 @@ void TDBGrid::DrawFixedCell(QPainter &painter, int aCol, int aRow, const QRect &
         painter.setPen(ResolveColor(font.Color()));
         painter.setBrush(Qt::NoBrush);
         const QString caption = column->Title().Caption();
-        const int textWidth = painter.fontMetrics().horizontalAdvance(caption);
-        int x = rect.left() + 2;
-        if (column->Title().Alignment() == TAlignment::taRightJustify)
-            x = rect.right() + 1 - textWidth - 3;
-        else if (column->Title().Alignment() == TAlignment::taCenter)
-            x = rect.left() + rect.width() / 2 - textWidth / 2;
+        const int x = TextLeft(
+            rect, 2, painter.fontMetrics().horizontalAdvance(caption), column->Title().Alignment());
         painter.drawText(QPoint(x, rect.top() + 2 + painter.fontMetrics().ascent()), caption);
         return;
     }

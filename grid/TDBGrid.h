@@ -218,6 +218,8 @@ protected:
     // for right alignment, centred otherwise; the rectangle is filled with the brush.
     static void WriteText(QPainter &painter, const QRect &rect, int dx, int dy, const QString &text,
         TAlignment alignment);
+    // Where such a line of text starts.
+    static int TextLeft(const QRect &rect, int dx, int textWidth, TAlignment alignment);
     void DrawFixedCell(QPainter &painter, int aCol, int aRow, const QRect &rect);
     QColor ResolveColor(TColor color) const;
     // The grid line each cell carries on its right and bottom: the line width where lines are

@@ -14,8 +14,6 @@ const QString Placeholder = QStringLiteral("%s");
 const QString FormatTag = QStringLiteral("format ");
 // The sort marker's colour value: pure red.
 constexpr TColor SortMarkerColor = 255;
-// Pixels from the cell's right edge to the end of right-aligned text.
-constexpr int RightMargin = 3;
 
 // Saves the painter's state for a scope.
 class TPainterState
@@ -331,17 +329,15 @@ void TmmDBGrid::DrawCellText(QPainter &painter, const QRect &rect, int dx, int d
         const QFontMetrics metrics = painter.fontMetrics();
         if (canvasRightToLeft && !rightToLeft)
             alignment = Mirrored(alignment);
-        const int right = rect.left() + rect.width();
         int x = rect.left() + dx;
-        int width = 0;
+        // Left-aligned text on a left-to-right surface needs no measuring.
         if (alignment != TAlignment::taLeftJustify || canvasRightToLeft) {
-            width = metrics.horizontalAdvance(text);
-            if (alignment == TAlignment::taRightJustify)
-                x = right - width - RightMargin;
-            else if (alignment == TAlignment::taCenter)
-                x = rect.left() + rect.width() / 2 - width / 2;
-            if (canvasRightToLeft)
+            const int width = metrics.horizontalAdvance(text);
+            x = TextLeft(rect, dx, width, alignment);
+            if (canvasRightToLeft) {
+                const int right = rect.left() + rect.width();
                 x = rect.left() + right - (x + width);
+            }
         }
         TPainterState saved(painter);
         painter.setClipRect(rect, Qt::IntersectClip);

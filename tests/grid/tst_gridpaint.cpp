@@ -270,38 +270,60 @@ private slots:
         QCOMPARE(teleMarked, useSorting && orderBy.startsWith(QLatin1String("ORDER BY TELE")));
     }
 
-    void rightAlignedTextEndsThreePixelsFromTheEdge_data()
+    void textStartsWhereItsAlignmentPutsIt_data()
     {
+        QTest::addColumn<TAlignment>("alignment");
         QTest::addColumn<bool>("checkBox");
-        QTest::newRow("plain") << false;
-        QTest::newRow("with a check box") << true;
+        // Right-aligned text ends 3 pixels off the right edge and centred text is centred, with
+        // or without a check box; only left-aligned text moves right of the glyph.
+        QTest::newRow("right") << TAlignment::taRightJustify << false;
+        QTest::newRow("right, with a check box") << TAlignment::taRightJustify << true;
+        QTest::newRow("centred") << TAlignment::taCenter << false;
+        QTest::newRow("centred, with a check box") << TAlignment::taCenter << true;
+        QTest::newRow("left") << TAlignment::taLeftJustify << false;
+        QTest::newRow("left, with a check box") << TAlignment::taLeftJustify << true;
     }
-    void rightAlignedTextEndsThreePixelsFromTheEdge()
+    void textStartsWhereItsAlignmentPutsIt()
     {
+        QFETCH(TAlignment, alignment);
         QFETCH(bool, checkBox);
         BindSubscribers();
         FGrid->SetCheckFields({QStringLiteral("ADR_D"), QStringLiteral("TELE")});
         FGrid->SetShowCheckBoxes(checkBox);
         QCOMPARE(FGrid->Columns().Items(1)->Alignment(), TAlignment::taRightJustify);
+        FGrid->Columns().Items(1)->SetAlignment(alignment);
+        FGrid->Columns().Items(1)->SetWidth(120);
         Show();
         const QImage image = Grab();
         const int row = FirstDataRow();
         const QRect cell = Cell(2, row);
         const QString text = QStringLiteral("20000");
         const QFontMetrics metrics(FGrid->Columns().Items(1)->Font().ToQFont());
-        const int x = cell.left() + cell.width() - metrics.horizontalAdvance(text) - 3;
-        const QRect ink = metrics.boundingRect(text);
+        const int width = metrics.horizontalAdvance(text);
+        // Text is looked for right of where a glyph would end.
+        const int bandLeft = checkBox ? cell.left() + 2 + TmmDBGrid::GlyphSize : cell.left();
+        int x = cell.left() + 2 + (checkBox ? TmmDBGrid::GlyphSize + 1 : 0);
+        if (alignment == TAlignment::taRightJustify)
+            x = cell.left() + cell.width() - width - 3;
+        else if (alignment == TAlignment::taCenter)
+            x = cell.left() + cell.width() / 2 - width / 2;
         const QColor background = Color(FGrid->StripeOne());
-        // The glyph is at the left; the text band right of it.
-        const QRect textBand(cell.left() + 20, cell.top(), cell.width() - 20, cell.height());
-        const auto [left, right] = InkColumns(image, textBand, background);
-        QVERIFY(std::abs(right - (x + ink.right())) <= 1);
-        QVERIFY(std::abs(left - (x + ink.left())) <= 1);
-        QVERIFY(right <= cell.right() - 3);
-        const bool glyph = image.pixelColor(cell.left() + 2, cell.top() + 2) == GlyphShadow
-            || HasPixelNear(
-                image, QRect(cell.left() + 2, cell.top(), 13, cell.height()), GlyphShadow);
-        QCOMPARE(glyph, checkBox);
+        // The same text drawn at x on the same background leaves the same ink.
+        QImage expected(image.size(), QImage::Format_RGB32);
+        expected.fill(background);
+        {
+            QPainter painter(&expected);
+            painter.setFont(FGrid->Columns().Items(1)->Font().ToQFont());
+            painter.setPen(Color(FGrid->Columns().Items(1)->Font().Color()));
+            painter.drawText(QPoint(x, cell.top() + 2 + metrics.ascent()), text);
+        }
+        const QRect textBand(bandLeft, cell.top(), cell.right() + 1 - bandLeft, cell.height());
+        const auto ink = InkColumns(image, textBand, background);
+        QCOMPARE(ink, InkColumns(expected, textBand, background));
+        QVERIFY(ink.second <= cell.right() - 3);
+        // The glyph's top left pixel, the glyph being centred in the row.
+        const int glyphTop = cell.top() - (TmmDBGrid::GlyphSize - cell.height()) / 2;
+        QCOMPARE(image.pixelColor(cell.left() + 2, glyphTop) == GlyphShadow, checkBox);
     }
 
     void glyphSitsInTheFirstLineOfAThreeLineRow_data()
