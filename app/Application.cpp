@@ -67,7 +67,9 @@ void TApplication::SetWidgetHint(QWidget *widget, const QString &hint)
 }
 
 // The hint follows the mouse: entering a control (or a child of one) with a hint makes it
-// current; leaving a window clears it.
+// current; leaving a window clears it. Moving from a control onto its parent sends the parent
+// no Enter, so leaving a control falls back to its parent's hint; a control entered next
+// replaces that at once.
 void TApplication::TrackHint(QObject *receiver, QEvent *event)
 {
     if (event->type() != QEvent::Enter && event->type() != QEvent::Leave)
@@ -76,9 +78,11 @@ void TApplication::TrackHint(QObject *receiver, QEvent *event)
     if (!widget)
         return;
     if (event->type() == QEvent::Leave) {
-        if (widget->isWindow())
+        if (widget->isWindow()) {
             SetHint(QString());
-        return;
+            return;
+        }
+        widget = widget->parentWidget();
     }
     for (QWidget *w = widget; w; w = w->parentWidget()) {
         const QVariant hint = w->property(HintProperty);

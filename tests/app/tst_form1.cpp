@@ -14,6 +14,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -55,6 +56,9 @@ class TestForm1 : public QObject
                 QTest::Release, widget, Qt::Key_unknown, QString(letter), Qt::NoModifier);
         }
     }
+
+    // Where the pointer is moved to in the hint tests.
+    enum Place { BareWindow, GridCells, GridTitle, StatusBar, StatusPanel, Category };
 
     QStringList Captions() const
     {
@@ -627,6 +631,44 @@ private slots:
         QCOMPARE(FForm->StatusBar1->PanelText(2), QStringLiteral("Панель состояния"));
         QCOMPARE(FForm->StatusBar1->toolTip(), QStringLiteral("Панель"));
         QVERIFY(FForm->DBGrid1->toolTip().isEmpty());
+    }
+
+    // The pointer moved as a user moves it: panel 2 shows the long hint of what is under it,
+    // and nothing over a control without a hint or over the bare window.
+    void hintFollowsThePointer_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("onto the grid") << int(BareWindow) << int(GridCells) << "Таблица результата";
+        QTest::newRow("onto a grid title")
+            << int(BareWindow) << int(GridTitle) << "Таблица результата";
+        QTest::newRow("onto the status bar")
+            << int(GridCells) << int(StatusBar) << "Панель состояния";
+        QTest::newRow("onto a status panel")
+            << int(GridCells) << int(StatusPanel) << "Панель состояния";
+        QTest::newRow("grid to category") << int(GridCells) << int(Category) << QString();
+        QTest::newRow("grid to bare window") << int(GridCells) << int(BareWindow) << QString();
+        QTest::newRow("status panel to bare window")
+            << int(StatusPanel) << int(BareWindow) << QString();
+    }
+    void hintFollowsThePointer()
+    {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        const std::pair<QWidget *, QPoint> places[] {
+            {FForm.get(), QPoint(400, 12)},
+            {FForm->DBGrid1->viewport(), QPoint(60, 60)},
+            {FForm->DBGrid1->horizontalHeader(), QPoint(30, 5)},
+            {FForm->StatusBar1, QPoint(400, 10)},
+            {FForm->StatusBar1, QPoint(30, 10)},
+            {FForm->CBox1, QPoint(20, 10)},
+        };
+        QTest::mouseMove(places[from].first, places[from].second);
+        QTest::mouseMove(places[to].first, places[to].second);
+        QTEST(FForm->StatusBar1->PanelText(2), "hint");
     }
 
     // The clock runs by itself, turning over with the seconds of the system clock, and the date
