@@ -511,15 +511,6 @@ TGridCoord TDBGrid::CellOfIndex(const QModelIndex &index) const
     return {index.column() + IndicatorOffset(), index.row() - TopRecord() + TitleOffset()};
 }
 
-QModelIndex TDBGrid::IndexOfCell(int aCol, int aRow) const
-{
-    const int record = RecordOfRow(aRow);
-    const int column = aCol - IndicatorOffset();
-    if (record < 0 || column < 0 || column >= FColumns.Count())
-        return {};
-    return FModel->index(record, column);
-}
-
 void TDBGrid::Invalidate()
 {
     viewport()->update();
@@ -938,16 +929,6 @@ void TDBGrid::DrawColumnCell(
 {
     if (OnDrawColumnCell)
         OnDrawColumnCell(this, rect, dataCol, column, painter, state);
-}
-
-void TDBGrid::DefaultDrawColumnCell(
-    QPainter &painter, const QRect &rect, int dataCol, TColumn *column, TGridDrawState state)
-{
-    Q_UNUSED(dataCol);
-    Q_UNUSED(state);
-    TField *field = column ? column->Field() : nullptr;
-    WriteText(painter, rect, 2, 2, field ? field->DisplayText() : QString(),
-        column ? column->Alignment() : TAlignment::taLeftJustify);
 }
 
 bool TDBGrid::HighlightCell(int aCol, int aRow, const QString &value, TGridDrawState state)

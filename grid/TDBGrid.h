@@ -203,11 +203,8 @@ protected:
     virtual void DblClick();
     virtual void KeyPress(QChar key);
 
-    // Default drawing of a data cell: fills with the painter's brush and writes the active
-    // record's value with the painter's font and pen.
+    // Raises the application's column-cell drawing hook once the cell is drawn.
     virtual void DrawColumnCell(
-        QPainter &painter, const QRect &rect, int dataCol, TColumn *column, TGridDrawState state);
-    void DefaultDrawColumnCell(
         QPainter &painter, const QRect &rect, int dataCol, TColumn *column, TGridDrawState state);
     // The dotted focus rectangle around the selected cell while the grid has the focus (or
     // always shows its selection) and draws its cells itself.
@@ -227,7 +224,6 @@ protected:
     int LineExtent() const;
     // The cell of a model index in grid coordinates.
     TGridCoord CellOfIndex(const QModelIndex &index) const;
-    QModelIndex IndexOfCell(int aCol, int aRow) const;
 
     // QWidget and QAbstractItemView.
     bool event(QEvent *event) override;
