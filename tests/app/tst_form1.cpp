@@ -601,6 +601,54 @@ private slots:
         QVERIFY(FForm->DBGrid1->isVisible());
     }
 
+    // A result with fewer columns than captions: the column list's index error is shown, the
+    // captions before it stay set and the steps after it (showing the grid, focusing it) are
+    // skipped. The short table is the two-field position table under the result's name.
+    void shortResultStopsAtTheFirstMissingColumn_data()
+    {
+        QTest::addColumn<QString>("replaced");
+        QTest::addColumn<bool>("atStartUp");
+        QTest::newRow("town table at start-up") << "Gorod/kvtel_1.DB" << true;
+        QTest::newRow("exchange table") << "Region/Tel_k1.db" << false;
+    }
+    void shortResultStopsAtTheFirstMissingColumn()
+    {
+        QFETCH(QString, replaced);
+        QFETCH(bool, atStartUp);
+        FForm.reset();
+        QTemporaryDir copy;
+        QVERIFY(copy.isValid());
+        for (const QString &folder : QStringList {"Gorod", "Main", "Org", "Region"}) {
+            QDir().mkpath(copy.filePath(folder));
+            const QDir from(QDir(FData).filePath(folder));
+            for (const QString &file : from.entryList(QDir::Files))
+                QVERIFY(QFile::copy(from.filePath(file), copy.filePath(folder + '/' + file)));
+        }
+        QVERIFY(QFile::remove(copy.filePath(replaced)));
+        QVERIFY(QFile::copy(QDir(FData).filePath("Org/SPR_DOL.DB"), copy.filePath(replaced)));
+
+        FForm = std::make_unique<TForm1>(copy.path());
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        if (!atStartUp) {
+            QVERIFY(FErrors.isEmpty());
+            ChooseMode(TForm1::ModeDistrict);
+            TvgDBLookupCombo *combo = FForm->DBLCombo1;
+            QCOMPARE(combo->itemText(0), QStringLiteral("Каменка")); // K_s 1
+            combo->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+            QTest::keyClick(combo->view(), Qt::Key_Home);
+            QTest::keyClick(combo->view(), Qt::Key_Return);
+            QVERIFY(FForm->DBGrid1->isHidden());
+            QVERIFY(!FForm->DBGrid1->hasFocus());
+        }
+        QCOMPARE(FErrors, QStringList {QStringLiteral("List index out of bounds (2)")});
+        QVERIFY(FForm->Table1->Active());
+        QCOMPARE(FForm->DBGrid1->DataSource(), FForm->DSource1);
+        QCOMPARE(Captions(), (QStringList {"Абонент", "Телефон"}));
+        QCOMPARE(FForm->DBGrid1->Columns().Items(1)->Title().Alignment(), TAlignment::taCenter);
+    }
+
     void switchingModesClosesThePreviousResult()
     {
         ChooseMode(TForm1::ModeCity);
