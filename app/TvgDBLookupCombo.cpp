@@ -132,14 +132,18 @@ void TvgDBLookupCombo::ChooseRow(int row)
 
 void TvgDBLookupCombo::keyPressEvent(QKeyEvent *event)
 {
-    // Enter takes the first entry that contains the typed text when nothing else is chosen.
+    // Enter takes the entry of the typed text (its exact name, else the first that contains
+    // it), also while the suggestions are open with none highlighted; a highlighted suggestion
+    // is the completer's to take.
+    QAbstractItemView *suggestions = completer()->popup();
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && !completer()->popup()->isVisible()) {
+        && (!suggestions->isVisible() || !suggestions->currentIndex().isValid())) {
         const QString typed = lineEdit()->text();
         int row = findText(typed, Qt::MatchFixedString);
         if (row < 0 && !typed.isEmpty())
             row = findText(typed, Qt::MatchContains);
         if (row >= 0) {
+            suggestions->hide();
             ChooseRow(row);
             event->accept();
             return;

@@ -326,6 +326,7 @@ private slots:
         QTest::newRow("arrow button, mouse") << "listMouse";
         QTest::newRow("typed piece, arrows, Enter") << "filterKeys";
         QTest::newRow("typed piece, mouse") << "filterMouse";
+        QTest::newRow("typed piece, Enter at once") << "filterEnter";
     }
     void lookupChoiceReachesTheWindowOnce()
     {
@@ -382,6 +383,8 @@ private slots:
             QVERIFY(suggestions->isVisible());
             if (way == QLatin1String("filterKeys")) {
                 QTest::keyClick(suggestions, Qt::Key_Down);
+                QTest::keyClick(suggestions, Qt::Key_Return);
+            } else if (way == QLatin1String("filterEnter")) {
                 QTest::keyClick(suggestions, Qt::Key_Return);
             } else {
                 const QModelIndex first = suggestions->model()->index(0, 0);
