@@ -5,6 +5,7 @@
 #include "db/TDataSource.h"
 #include "db/TField.h"
 #include "grid/DatasetModel.h"
+#include "grid/TPainterSaver.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
@@ -122,25 +123,6 @@ public:
 private:
     TDBGrid *FGrid;
 };
-
-namespace {
-// Saves the painter's state for a scope.
-class TPainterSaver
-{
-public:
-    explicit TPainterSaver(QPainter &painter)
-        : FPainter(painter)
-    {
-        FPainter.save();
-    }
-    ~TPainterSaver() { FPainter.restore(); }
-    TPainterSaver(const TPainterSaver &) = delete;
-    TPainterSaver &operator=(const TPainterSaver &) = delete;
-
-private:
-    QPainter &FPainter;
-};
-} // namespace
 
 TDBGrid::TDBGrid(QWidget *parent)
     : QTableView(parent)

@@ -4,33 +4,13 @@
 #include "db/TField.h"
 
 #include <QFontMetrics>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
 
 // Columns the application hides take no room: every pass below skips them, so a fit neither
 // gives them width nor shows them again.
-
-namespace {
-// Fitting and its corrections change widths themselves; their reports must pass uncorrected.
-class TScalingPause
-{
-public:
-    explicit TScalingPause(bool &enabled)
-        : FEnabled(enabled)
-        , FSaved(enabled)
-    {
-        FEnabled = false;
-    }
-    ~TScalingPause() { FEnabled = FSaved; }
-    TScalingPause(const TScalingPause &) = delete;
-    TScalingPause &operator=(const TScalingPause &) = delete;
-
-private:
-    bool &FEnabled;
-    bool FSaved;
-};
-} // namespace
 
 int TmmDBGrid::VisibleColumnCount() const
 {
@@ -80,7 +60,8 @@ int TmmDBGrid::AvailableWidth() const
 
 void TmmDBGrid::FitColumns()
 {
-    TScalingPause pause(FScalingEnabled);
+    // Width changes made here must reach the base uncorrected.
+    const QScopedValueRollback pause(FScalingEnabled, false);
     const int total = ColumnsWidth();
     const int avail = AvailableWidth();
     const int count = VisibleColumnCount();
@@ -146,7 +127,7 @@ void TmmDBGrid::ColWidthsChanged()
         if (FScaleColumns && k == LastVisibleCol()) {
             // With scaling the last column's right edge is the grid's: it cannot be dragged.
             {
-                TScalingPause pause(FScalingEnabled);
+                const QScopedValueRollback pause(FScalingEnabled, false);
                 SetColWidths(k, FSizingStartWidth);
             }
             TDBGrid::ColWidthsChanged();
@@ -154,7 +135,7 @@ void TmmDBGrid::ColWidthsChanged()
         }
         const int next = FScaleColumns ? NextVisibleCol(k) : -1;
         {
-            TScalingPause pause(FScalingEnabled);
+            const QScopedValueRollback pause(FScalingEnabled, false);
             int width = std::max(ColWidths(k), FMinColWidth);
             int neighbour = next >= 0 ? ColWidths(next) + FSizingStartWidth - width : 0;
             if (next >= 0 && neighbour < FMinColWidth) {

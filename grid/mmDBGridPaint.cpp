@@ -4,52 +4,18 @@
 
 #include "db/TDataSet.h"
 #include "db/TField.h"
+#include "grid/TPainterSaver.h"
 
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 namespace {
 const QString Placeholder = QStringLiteral("%s");
 const QString FormatTag = QStringLiteral("format ");
 // The sort marker's colour value: pure red.
 constexpr TColor SortMarkerColor = 255;
-
-// Saves the painter's state for a scope.
-class TPainterState
-{
-public:
-    explicit TPainterState(QPainter &painter)
-        : FPainter(painter)
-    {
-        FPainter.save();
-    }
-    ~TPainterState() { FPainter.restore(); }
-    TPainterState(const TPainterState &) = delete;
-    TPainterState &operator=(const TPainterState &) = delete;
-
-private:
-    QPainter &FPainter;
-};
-
-// Sets a flag for a scope.
-class TFlagScope
-{
-public:
-    explicit TFlagScope(bool &flag)
-        : FFlag(flag)
-        , FSaved(flag)
-    {
-        FFlag = true;
-    }
-    ~TFlagScope() { FFlag = FSaved; }
-    TFlagScope(const TFlagScope &) = delete;
-    TFlagScope &operator=(const TFlagScope &) = delete;
-
-private:
-    bool &FFlag;
-    bool FSaved;
-};
 
 TAlignment Mirrored(TAlignment alignment)
 {
@@ -135,7 +101,7 @@ void TmmDBGrid::paintEvent(QPaintEvent *event)
     ++FPaintEpoch;
     FMatcher.BeginPaint();
     FPaintLineHeight = LineHeight();
-    TFlagScope painting(FPainting);
+    const QScopedValueRollback painting(FPainting, true);
     TDBGrid::paintEvent(event);
 }
 
@@ -339,7 +305,7 @@ void TmmDBGrid::DrawCellText(QPainter &painter, const QRect &rect, int dx, int d
                 x = rect.left() + right - (x + width);
             }
         }
-        TPainterState saved(painter);
+        TPainterSaver saved(painter);
         painter.setClipRect(rect, Qt::IntersectClip);
         painter.drawText(QPoint(x, rect.top() + dy + metrics.ascent()), text);
         return;
