@@ -199,6 +199,8 @@ protected:
 private:
     static bool ContainsField(const QString &entry);
     int FindLineBlock(const QString &fieldName) const;
+    // The column's lines below its first: GetColumnLines without a leading format entry.
+    bool GetExtraLines(const QString &fieldName, QStringList &lines) const;
     bool NamesField(const QString &name) const;
     // What painting needs of a column, worked out once per paint rather than once per cell.
     struct TColumnPlan

@@ -186,12 +186,17 @@ int TmmDBGrid::ComputeLineCount() const
     QStringList lines;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
         TField *field = dataSet->Fields(i);
-        if (!field->Visible() || !GetColumnLines(field->FieldName(), lines))
-            continue;
-        qsizetype entries = lines.size();
-        if (entries > 0 && lines.first().contains(FormatTag))
-            --entries;
-        count = std::max(count, int(entries) + 1);
+        if (field->Visible() && GetExtraLines(field->FieldName(), lines))
+            count = std::max(count, int(lines.size()) + 1);
     }
     return count;
+}
+
+bool TmmDBGrid::GetExtraLines(const QString &fieldName, QStringList &lines) const
+{
+    if (!GetColumnLines(fieldName, lines))
+        return false;
+    if (!lines.isEmpty() && lines.first().contains(FormatTag))
+        lines.removeFirst();
+    return true;
 }

@@ -13,7 +13,6 @@
 
 namespace {
 const QString Placeholder = QStringLiteral("%s");
-const QString FormatTag = QStringLiteral("format ");
 // The sort marker's colour value: pure red.
 constexpr TColor SortMarkerColor = 255;
 
@@ -175,9 +174,7 @@ const TmmDBGrid::TColumnPlan &TmmDBGrid::PlanOf(int dataCol, TColumn *column)
         QString format;
         if (GetLineFormat(fieldName, format))
             plan.Format = FormatPieces(format);
-        if (GetColumnLines(fieldName, FLineScratch)) {
-            if (!FLineScratch.isEmpty() && FLineScratch.first().contains(FormatTag))
-                FLineScratch.removeFirst();
+        if (GetExtraLines(fieldName, FLineScratch)) {
             plan.Lines.reserve(size_t(FLineScratch.size()));
             for (const QString &entry : std::as_const(FLineScratch)) {
                 TColumnPlan::TLine line;
