@@ -9,11 +9,11 @@ constexpr double PixelsPerPoint = 96.0 / 72.0;
 
 QString SubstituteFontFamily(const QString &name)
 {
-    // "MS Sans Serif" and "Arial" are absent on most free desktops; a sans face of similar
-    // metrics keeps the layouts of the forms.
-    if (name.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("DejaVu Sans");
-    if (name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
+    // "MS Sans Serif" and "Arial" are absent on most free desktops. Liberation Sans has Arial's
+    // widths, which are also close to MS Sans Serif's, so the forms' texts fit their controls;
+    // DejaVu Sans, the usual default, is a good deal wider.
+    if (name.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Liberation Sans");
     return name;
 }
