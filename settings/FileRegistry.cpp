@@ -390,13 +390,24 @@ void TFileRegistry::SetAsideDamaged(const TImage &image) const
 
 void TFileRegistry::RemoveLeftoverTemporaries() const
 {
-    // Every writer holds the lock while its temporary file exists, so under the lock any
-    // temporary beside the store belongs to a program that died mid-write.
+    // Every writer holds the lock while its temporary file exists, so under the lock a
+    // temporary beside the store belongs to a program that died mid-write. Only files that are
+    // empty or begin as this program writes the store are taken for such leftovers; anything
+    // else the user keeps under a similar name stays.
     const QFileInfo store(FFilePath);
     QDir folder = store.absoluteDir();
     const QString pattern = store.fileName() + QStringLiteral(".??????");
-    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden))
-        folder.remove(name);
+    const QByteArray ownBeginning = QByteArrayLiteral("{\n    \"Format\": \"")
+        + FormatName.toUtf8() + '"';
+    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden)) {
+        QFile leftover(folder.filePath(name));
+        if (!leftover.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray beginning = leftover.read(ownBeginning.size());
+        leftover.close();
+        if (ownBeginning.startsWith(beginning)) // an empty file included
+            leftover.remove();
+    }
 }
 
 void TFileRegistry::Change(const std::function<bool(TImage &)> &change)

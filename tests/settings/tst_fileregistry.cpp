@@ -322,6 +322,29 @@ private slots:
                 QCOMPARE(key->ReadInteger(prefix + QString::number(i)), i);
     }
 
+    // Beside the store: what a killed writer left goes at the next write, the user's files stay.
+    void leftoversOfKilledWritersGoButOtherFilesStay()
+    {
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("N"), 1);
+        const QByteArray whole = ReadAll(StorePath());
+        const QDir folder = QFileInfo(StorePath()).absoluteDir();
+        const auto put = [&folder](const QString &name, const QByteArray &content) {
+            WriteAll(folder.filePath(name), content);
+        };
+        put(QStringLiteral("registry.json.aB3xQz"), {});
+        put(QStringLiteral("registry.json.Qw12Er"), whole.left(whole.size() / 2));
+        put(QStringLiteral("registry.json.backup"), "my own notes");
+        put(QStringLiteral("registry.json.old"), whole.left(20));
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("N"), 2);
+        QStringList left = folder.entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QStringLiteral("registry.json.lock"));
+        QCOMPARE(left,
+            QStringList({QStringLiteral("registry.json"), QStringLiteral("registry.json.backup"),
+                QStringLiteral("registry.json.old")}));
+        QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("N")), 2);
+    }
+
     void aProgramKilledWhileWritingLeavesAWholeFile()
     {
         TFileRegistry store(StorePath());
