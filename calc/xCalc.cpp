@@ -510,6 +510,9 @@ int TxCustomFoCal::Precedence(TOpCode op)
 
 double TxCustomFoCal::Calculate(TOpCode op, double left, double right)
 {
+    // Operators that take more than one step keep the steps in extended precision, as the
+    // toolkit's FPU did, and round once: 2^3 is then exactly 8 and 7%3 exactly 0.21.
+    using Extended = long double;
     switch (op) {
     case TOpCode::Add:
         return Checked(left + right);
@@ -523,19 +526,23 @@ double TxCustomFoCal::Calculate(TOpCode op, double left, double right)
             throw ExCustomFoCalError(MsgDivisionByZero);
         return Checked(left / right);
     case TOpCode::Percent:
-        return Checked(left / 100 * right);
+        return Checked(double(Extended(left) / 100 * right));
     case TOpCode::Div:
         if (right == 0)
             throw ExCustomFoCalError(MsgDivisionByZero);
-        return std::trunc(Checked(left / right));
-    case TOpCode::Mod:
+        return Checked(double(std::trunc(Extended(left) / right)));
+    case TOpCode::Mod: {
         if (right == 0)
             throw ExCustomFoCalError(MsgDivisionByZero);
-        return Checked(left - right * std::trunc(Checked(left / right)));
+        const Extended quotient = std::trunc(Extended(left) / right);
+        Checked(double(quotient)); // a quotient beyond Double overflows, as DIV's does
+        return Checked(double(Extended(left) - Extended(right) * quotient));
+    }
     case TOpCode::Power:
         if (right < 0)
             throw ExCustomFoCalError(MsgInvalidOperation);
-        return Checked(std::exp(right * FnLn(left)));
+        FnLn(left); // zero and negative bases fail as the logarithm does
+        return Checked(double(std::exp(Extended(right) * std::log(Extended(left)))));
     case TOpCode::Less:
         return left < right ? 1 : 0;
     case TOpCode::LessEqual:

@@ -130,6 +130,12 @@ void tst_xCalc::evaluates_data()
     add("lower case exponent", QStringLiteral("2.5e-1"), 0.25);
     add("underflow reads as zero", QStringLiteral("1E-400"), 0);
     add("power of zero", QStringLiteral("2^0"), 1);
+    // Exact: "=" compares without tolerance, so the power and percent must round only once.
+    add("power is exact", QStringLiteral("2^3=8"), 1);
+    add("power chain is exact", QStringLiteral("2^3^2=64"), 1);
+    add("power of ten is exact", QStringLiteral("10^2=100"), 1);
+    add("square root by power is exact", QStringLiteral("9^0.5=3"), 1);
+    add("percent is exact", QStringLiteral("7%3=0.21"), 1);
     add("minus of group", QStringLiteral("-(2^2)"), -4);
     add("round half down to even", QStringLiteral("ROUND(2.5)"), 2);
     add("round half up to even", QStringLiteral("ROUND(3.5)"), 4);
