@@ -648,7 +648,9 @@ void TxCustomFoCal::SetVariables(const QStringList &lines)
         name.remove(QLatin1Char(' '));
         name.remove(QLatin1Char('\t'));
         double value = 0;
-        if (!TextToFloat(QStringView(line).mid(equals + 1), separator, value))
+        // Only the first 255 characters after "=" are the value, as the toolkit's short
+        // strings hold.
+        if (!TextToFloat(QStringView(line).mid(equals + 1, 255), separator, value))
             throw ExCustomFoCalError(MsgInvalidNumber);
         SetVariable(name.toUpper(), value);
     }

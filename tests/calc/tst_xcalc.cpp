@@ -600,9 +600,15 @@ void tst_xCalc::variablesWrite_data()
         << QStringLiteral("Invalid number format");
     QTest::newRow("same name twice") << "." << QStringList {"a=1", "A=2"}
                                      << QStringList {"A = 2.00000000000000E+000"} << QString();
-    QTest::newRow("long value read whole")
+    QTest::newRow("value cut after 255 characters")
         << "." << QStringList {QStringLiteral("V=1") + QString(300, u'0')}
-        << QStringList {"V = 1.00000000000000E+300"} << QString();
+        << QStringList {"V = 1.00000000000000E+254"} << QString();
+    QTest::newRow("text beyond 255 characters ignored")
+        << "." << QStringList {QStringLiteral("V=2") + QString(254, u' ') + QStringLiteral("x")}
+        << QStringList {"V = 2.00000000000000E+000"} << QString();
+    QTest::newRow("text within 255 characters read")
+        << "." << QStringList {QStringLiteral("V=2") + QString(253, u' ') + QStringLiteral("x")}
+        << QStringList() << QStringLiteral("Invalid number format");
     QTest::newRow("value too large") << "." << QStringList {"V=1E+400"} << QStringList()
                                      << QStringLiteral("Invalid number format");
     QTest::newRow("read form written back")
