@@ -64,9 +64,8 @@ double Checked(double value)
     return value;
 }
 
-// The number reader of the toolkit: optional blanks, sign, digits with at most one decimal
-// separator, an optional exponent. Values too large for a double are rejected; values too small
-// become zero or denormal.
+} // namespace
+
 bool TextToFloat(QStringView text, QChar separator, double &value)
 {
     qsizetype begin = 0;
@@ -119,6 +118,8 @@ bool TextToFloat(QStringView text, QChar separator, double &value)
     value = result;
     return true;
 }
+
+namespace {
 
 // "d.ddddddddddddddE+xxx" with at least exponentWidth exponent digits.
 QString Scientific(double value, int exponentWidth)

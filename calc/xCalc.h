@@ -33,6 +33,11 @@ public:
     using Exception::Exception;
 };
 
+// The number reader of the toolkit: optional blanks, sign, digits with at most one decimal
+// separator (the one given, nothing else), an optional exponent. Values too large for a double
+// are rejected; values too small become zero or denormal.
+bool TextToFloat(QStringView text, QChar separator, double &value);
+
 // One pending operator. The plain operators are their own characters; the others take codes
 // that no operator character uses.
 enum class TOpCode : quint8 {

@@ -1,5 +1,6 @@
 #include "conditions/ConditionOperand.h"
 
+#include "calc/xCalc.h"
 #include "core/TFormatSettings.h"
 
 #include <QStringList>
@@ -97,7 +98,9 @@ bool ReadOperand(TFieldType type, const QString &text, const QDate &today, doubl
     case TFieldType::ftCurrency:
     case TFieldType::ftAutoInc:
     case TFieldType::ftLargeint:
-        return TryStrToFloat(ExpandDateMacros(text, today), value);
+        // The calculator's reader: only the locale's separator, no digit grouping, no
+        // "inf" or "nan".
+        return TextToFloat(ExpandDateMacros(text, today), FormatSettings().DecimalSeparator, value);
     case TFieldType::ftDate:
     case TFieldType::ftTime:
     case TFieldType::ftDateTime:

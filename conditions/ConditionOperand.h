@@ -14,8 +14,8 @@ QString ExpandDateMacros(const QString &text, const QDate &today);
 bool IsStringFieldType(TFieldType type);
 
 // Reads an operand typed for a field of the given type, after expanding the date macros:
-// numbers for the numeric types and strings, dates and times as date-time numbers. False when
-// the type has no reading or the text does not read.
+// numbers (with the locale's decimal separator only) for the numeric types and strings, dates
+// and times as date-time numbers. False when the type has no reading or the text does not read.
 bool ReadOperand(TFieldType type, const QString &text, const QDate &today, double &value);
 
 // The locale's date-time reader: a date in the short date order, a time ("h:n[:s[.z]]"), or a

@@ -289,6 +289,11 @@ private slots:
         QTest::newRow("day macro in a number") << int(TFieldType::ftInteger) << "dd" << true << 5.0;
         QTest::newRow("not a number") << int(TFieldType::ftInteger) << "abc" << false << 0.0;
         QTest::newRow("empty") << int(TFieldType::ftFloat) << "" << false << 0.0;
+        QTest::newRow("digit grouping") << int(TFieldType::ftInteger) << "1,000" << false << 0.0;
+        QTest::newRow("comma under a point") << int(TFieldType::ftFloat) << "2,5" << false << 0.0;
+        QTest::newRow("infinity") << int(TFieldType::ftFloat) << "inf" << false << 0.0;
+        QTest::newRow("nan") << int(TFieldType::ftFloat) << "nan" << false << 0.0;
+        QTest::newRow("exponent") << int(TFieldType::ftFloat) << "1E+3" << true << 1000.0;
         QTest::newRow("date macros")
             << int(TFieldType::ftDate) << "dd.mm.yyyy" << true << DateNumber(today);
         QTest::newRow("written date")

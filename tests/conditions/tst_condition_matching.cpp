@@ -173,6 +173,9 @@ private slots:
                                        << "" << ints << "xxx..";
         QTest::newRow("blanks around a number") << integer << int(Op::coEqual) << " 15 "
                                                 << "" << ints << "..x..";
+        // Grouped digits are no number; as text "9" is not less than "1,000".
+        QTest::newRow("grouped digits compare as text") << integer << int(Op::coLess) << "1,000"
+                                                        << "" << ints << ".....";
         // The range needs both ends; without the second the operands compare as text.
         QTest::newRow("range with one number") << integer << int(Op::coBetween) << "10"
                                                << "" << ints << ".....";
@@ -210,13 +213,13 @@ private slots:
     {
         QTest::addColumn<QChar>("separator");
         QTest::addColumn<QString>("value1");
+        QTest::addColumn<bool>("numeric");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("comma, comma typed") << QChar(u',') << "2,5"
-                                            << ".x.";
-        QTest::newRow("comma, point typed") << QChar(u',') << "2.5"
-                                            << ".x.";
-        QTest::newRow("point, point typed") << QChar(u'.') << "2.5"
-                                            << ".x.";
+        QTest::newRow("comma, comma typed") << QChar(u',') << "2,5" << true << ".x.";
+        // The other separator is no number: the operand compares as text, "2.5" with "2,5".
+        QTest::newRow("comma, point typed") << QChar(u',') << "2.5" << false << "...";
+        QTest::newRow("point, point typed") << QChar(u'.') << "2.5" << true << ".x.";
+        QTest::newRow("point, comma typed") << QChar(u'.') << "2,5" << false << "...";
     }
     void decimalSeparatorOfTheLocale()
     {
@@ -227,7 +230,7 @@ private slots:
         OpenValues(f, TFieldType::ftFloat, {1.25, 2.5, 3.75});
         TCondition &c = f.Add(QStringLiteral("V"), Op::coEqual, value1);
         f.Prepare();
-        QVERIFY(c.IsNumeric);
+        QTEST(c.IsNumeric, "numeric");
         QTEST(Matched(f, 3, QStringLiteral("V")), "expected");
     }
 
