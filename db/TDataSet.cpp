@@ -179,6 +179,9 @@ void TDataSet::Last()
 void TDataSet::Next()
 {
     CheckActive();
+    // An empty dataset stays at both ends, whatever moves it is asked for.
+    if (IsEmpty())
+        return;
     if (FCurrent + 1 < RecordCount())
         SetCurrent(FCurrent + 1, false, false);
     else
@@ -188,6 +191,8 @@ void TDataSet::Next()
 void TDataSet::Prior()
 {
     CheckActive();
+    if (IsEmpty())
+        return;
     if (FCurrent > 0)
         SetCurrent(FCurrent - 1, false, false);
     else
@@ -197,7 +202,7 @@ void TDataSet::Prior()
 int TDataSet::MoveBy(int distance)
 {
     CheckActive();
-    if (IsEmpty())
+    if (IsEmpty() || distance == 0)
         return 0;
     const int target = std::clamp(FCurrent + distance, 0, RecordCount() - 1);
     const int moved = target - FCurrent;

@@ -89,7 +89,11 @@ private slots:
         QTest::newRow("last") << 3 << "L" << 2 << false << true;
         QTest::newRow("last then first") << 3 << "LF" << 0 << true << false;
         QTest::newRow("empty opened") << 0 << "" << -1 << true << true;
-        QTest::newRow("empty next") << 0 << "N" << -1 << false << true;
+        QTest::newRow("empty next") << 0 << "N" << -1 << true << true;
+        QTest::newRow("empty prior") << 0 << "P" << -1 << true << true;
+        QTest::newRow("empty walk both ways") << 0 << "NPPN" << -1 << true << true;
+        QTest::newRow("move by nothing at the start") << 3 << "0" << 0 << true << false;
+        QTest::newRow("move by nothing at the end") << 3 << "L0" << 2 << false << true;
         QTest::newRow("one row walk") << 1 << "N" << 0 << false << true;
     }
     void navigationKeepsFlags()
@@ -103,6 +107,7 @@ private slots:
             case 'P': ds->Prior(); break;
             case 'F': ds->First(); break;
             case 'L': ds->Last(); break;
+            case '0': ds->MoveBy(0); break;
             }
         }
         QTEST(ds->CurrentRow(), "row");
