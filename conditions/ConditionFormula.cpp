@@ -74,7 +74,12 @@ bool EvaluateFormula(TDataSet *dataSet, TxFoCal *calculator, const QString &text
         return false;
     try {
         BindFormulaVariables(dataSet, *calculator);
-        value = calculator->Evaluate(text);
+        // The calculator tells a failure only by putting "Error" in place of the text; so the
+        // text "Error" itself passes, with the value 0 the failure left.
+        calculator->SetExpression(text);
+        if (calculator->Expression() != text)
+            return false;
+        value = calculator->Value();
         return true;
     } catch (...) {
         // A formula that does not evaluate is an answer here, not an error: the condition falls

@@ -201,7 +201,10 @@ void TConditionMatcher::RefreshOperand(const TConditionScope &scope, OperandStat
             BindFormulaVariables(scope.DataSet, *calculator);
             FBoundFor = row;
         }
-        number = calculator->Evaluate(text);
+        // As EvaluateFormula judges it: the text must survive being written.
+        calculator->SetExpression(text);
+        if (calculator->Expression() == text)
+            number = calculator->Value();
     } catch (...) {
         // A formula that fails while painting leaves the previous number and shows nothing.
     }

@@ -61,6 +61,9 @@ private slots:
                                                      << "" << true << true << "..xx";
         QTest::newRow("unknown name falls back to text") << int(Op::coEqual) << "COST*2"
                                                          << "" << true << false << "....";
+        // The failure word survives the write, so it passes for a formula worth 0.
+        QTest::newRow("the failure word is 0") << int(Op::coEqual) << "Error"
+                                               << "" << true << true << "...x";
     }
     void formulaOverTheRowsFields()
     {
@@ -192,8 +195,9 @@ private slots:
         QTest::newRow("no E") << "E" << false << 0.0;
         QTest::newRow("empty") << "" << false << 0.0;
         QTest::newRow("division by zero") << "1/0" << false << 0.0;
-        // The word the calculator leaves behind after a failure is no formula either.
-        QTest::newRow("the failure word") << "Error" << false << 0.0;
+        // Success is the text surviving the write; the word a failure leaves behind survives.
+        QTest::newRow("the failure word") << "Error" << true << 0.0;
+        QTest::newRow("the failure word in other case") << "ERROR" << false << 0.0;
     }
     void evaluateFormula()
     {
