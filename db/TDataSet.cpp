@@ -253,10 +253,16 @@ void TDataSet::EnableControls()
     if (--FDisableCount > 0)
         return;
     const bool activeChanged = std::exchange(FPendingActive, false);
+    const bool layoutChanged = std::exchange(FPendingLayout, false);
     const bool changed = std::exchange(FPendingChange, false);
-    if (activeChanged)
+    if (activeChanged) {
         Notify(Event::ActiveChanged);
-    else if (changed)
+        return;
+    }
+    // A field hidden or relabelled meanwhile needs the columns rebuilt, not only a repaint.
+    if (layoutChanged)
+        Notify(Event::LayoutChanged);
+    if (changed)
         Notify(Event::DataSetChanged);
 }
 
@@ -275,6 +281,8 @@ void TDataSet::Notify(Event event, int distance)
     if (FDisableCount > 0) {
         if (event == Event::ActiveChanged)
             FPendingActive = true;
+        else if (event == Event::LayoutChanged)
+            FPendingLayout = true;
         else
             FPendingChange = true;
         return;

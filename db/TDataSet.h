@@ -112,6 +112,7 @@ private:
     quint64 FGeneration = 0;
     int FDisableCount = 0;
     bool FPendingActive = false;
+    bool FPendingLayout = false;
     bool FPendingChange = false;
     std::vector<TDataSource *> FSources;
 };

@@ -164,6 +164,32 @@ private slots:
         QCOMPARE(link.Scrolled, 1);
     }
 
+    void layoutChangedWhileDisabledIsToldAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("move");
+        QTest::newRow("layout only") << false;
+        QTest::newRow("layout and a move") << true;
+    }
+    void layoutChangedWhileDisabledIsToldAtTheEnd()
+    {
+        QFETCH(bool, move);
+        auto ds = OpenNumbers(3);
+        TDataSource source;
+        source.SetDataSet(ds.get());
+        RecordingLink link;
+        link.SetDataSource(&source);
+        {
+            TDisabledControls disabled(ds.get());
+            ds->Fields(0)->SetVisible(false);
+            if (move)
+                ds->Next();
+            QCOMPARE(link.Layout, 0);
+        }
+        QCOMPARE(link.Layout, 1);
+        QCOMPARE(link.Changed, move ? 1 : 0);
+        QCOMPARE(link.Scrolled, 0);
+    }
+
     void observersHearOpenCloseAndLayout()
     {
         auto ds = OpenNumbers(2);
