@@ -173,7 +173,16 @@ QString CellText(const TRecordSet &rows, int row, int column)
 void WriteOut(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout);
+    if (std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout) != size_t(utf8.size()))
+        throw Exception(QStringLiteral("cannot write to standard output"));
+}
+
+// Output still buffered fails only when flushed; a table cut short must not exit as a success.
+int Flushed(int code)
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        throw Exception(QStringLiteral("cannot write to standard output"));
+    return code;
 }
 
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
@@ -498,7 +507,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     try {
-        return Run(app.arguments().mid(1));
+        return Flushed(Run(app.arguments().mid(1)));
     } catch (const EUsage &e) {
         std::fprintf(stderr, "pxtool: %s\n%s", e.what(), Usage);
         return ExitUsage;

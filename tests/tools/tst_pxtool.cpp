@@ -45,6 +45,8 @@ private slots:
     void sqlRunsOneQueryWithParameters();
     void failuresGoToStandardErrorWithNonZeroExit_data();
     void failuresGoToStandardErrorWithNonZeroExit();
+    void outputThatCannotBeWrittenIsAFailure_data();
+    void outputThatCannotBeWrittenIsAFailure();
 };
 
 void TestPxtool::importThenExportGivesTheSameRecords_data()
@@ -175,6 +177,34 @@ void TestPxtool::failuresGoToStandardErrorWithNonZeroExit()
     QVERIFY2(result.Err.contains(message), qPrintable(result.Err));
     QCOMPARE(result.Out, QString());
     QVERIFY(!QFileInfo::exists(FFolder.filePath(QStringLiteral("bad.DB"))));
+}
+
+void TestPxtool::outputThatCannotBeWrittenIsAFailure_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("export") << QStringLiteral("export");
+    QTest::newRow("info") << QStringLiteral("info");
+}
+
+// Standard output on a full disk: the tool must not report success for a table it did not write.
+void TestPxtool::outputThatCannotBeWrittenIsAFailure()
+{
+    QFETCH(QString, command);
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full here");
+    const QString table = FFolder.filePath(QStringLiteral("full.DB"));
+    QCOMPARE(RunTool({QStringLiteral("import"), table}, "N:A:10,V:N\nab,1.5\n").ExitCode, 0);
+
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(
+        qEnvironmentVariable("PHONEBOOK_BIN_DIR", QCoreApplication::applicationDirPath())
+            + QStringLiteral("/pxtool"),
+        {command, table});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(process.exitCode() > 0);
+    QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("write")));
 }
 
 QTEST_GUILESS_MAIN(TestPxtool)
