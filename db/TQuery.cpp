@@ -82,6 +82,13 @@ QStringList TQuery::ParseParamNames(const QString &sql)
                 ++i;
             continue;
         }
+        // The engine sees no parameter in a block comment either; one found there could never
+        // be given a value the query asks for.
+        if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 1;
+            continue;
+        }
         if (c != QLatin1Char(':') || i + 1 >= n || !IsNameChar(sql.at(i + 1)))
             continue;
         if (i > 0 && sql.at(i - 1) == QLatin1Char(':'))

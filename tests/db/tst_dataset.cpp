@@ -372,6 +372,8 @@ private slots:
         QTest::newRow("cast") << "SELECT a::int" << QStringList{};
         QTest::newRow("time literal") << "WHERE t = '12:30'" << QStringList{};
         QTest::newRow("comment") << "-- :x\nWHERE a = :y" << QStringList{"y"};
+        QTest::newRow("block comment") << "WHERE /* :x\n:z */ a = :y /**/ AND b = :w" << QStringList{"y", "w"};
+        QTest::newRow("unclosed block comment") << "WHERE a = :y /* :x" << QStringList{"y"};
         QTest::newRow("cyrillic") << "WHERE a = :улица" << QStringList{"улица"};
     }
     void parameterNamesAreFoundInText()
