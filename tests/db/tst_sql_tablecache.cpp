@@ -131,6 +131,8 @@ private slots:
             << QStringLiteral(" kvtel_1 ") << QStringLiteral("kvtel_1.DB");
         QTest::newRow("other extension")
             << QStringLiteral("NOTES.TXT") << QStringLiteral("notes.txt");
+        QTest::newRow("cyrillic, other case")
+            << QStringLiteral("ТЕЛ_ЁЛКА.DB") << QStringLiteral("тел_ёлка.db");
         QTest::newRow("missing") << QStringLiteral("spr_adr1") << QString();
         QTest::newRow("other extension only") << QStringLiteral("notes") << QString();
         QTest::newRow("outside the folder") << QStringLiteral("../kvtel_1.DB") << QString();
@@ -142,8 +144,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, found);
         QTemporaryDir folder;
-        for (const char *file : {"kvtel_1.DB", "notes.txt", "sub/inner.db"}) {
-            const QString path = folder.filePath(QString::fromLatin1(file));
+        for (const char *file : {"kvtel_1.DB", "notes.txt", "sub/inner.db", "тел_ёлка.db"}) {
+            const QString path = folder.filePath(QString::fromUtf8(file));
             QDir().mkpath(QFileInfo(path).absolutePath());
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
