@@ -89,7 +89,15 @@ const TRecordSet &TField::Rows() const
 int TField::Row() const
 {
     FDataSet->CheckActive();
-    return FDataSet->ActiveRecord();
+    const int row = FDataSet->ActiveRecord();
+    // A record moved past the end (a stale row kept across a reopen) is refused, not read.
+    if (row >= FDataSet->RecordCount())
+        throw EDatabaseError(
+            QStringLiteral("Field '%1': record %2 does not exist; the dataset has %3")
+                .arg(FFieldName)
+                .arg(row + 1)
+                .arg(FDataSet->RecordCount()));
+    return row;
 }
 
 bool TField::IsNull() const

@@ -220,6 +220,14 @@ private slots:
         QCOMPARE(ds->Fields(0)->AsInteger(), 2);
     }
 
+    void activeRecordPastTheEndIsRefused()
+    {
+        auto ds = OpenNumbers(3);
+        TActiveRecordGuard guard(ds.get(), 3);
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds->Fields(0)->AsInteger());
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds->Fields(0)->DisplayText());
+    }
+
     void fieldsConvertValues_data()
     {
         QTest::addColumn<int>("type");
