@@ -31,7 +31,8 @@ function(phonebook_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test phonebook_warnings)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PHONEBOOK_TEST_DATA=${PHONEBOOK_DATA_DIR};PHONEBOOK_BIN_DIR=${PROJECT_BINARY_DIR}/bin"
+        # The same number formats whatever the developer's own locale is.
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;PHONEBOOK_TEST_DATA=${PHONEBOOK_DATA_DIR};PHONEBOOK_BIN_DIR=${PROJECT_BINARY_DIR}/bin"
         TIMEOUT 600
         # Set up and checked in tests/CMakeLists.txt when the sample Data folder is built.
         FIXTURES_REQUIRED data_folder)

@@ -2,9 +2,27 @@
 
 #include <cmath>
 
+namespace {
+
+// The separators of numbers follow the user's regional settings, as the toolkit's did.
+TFormatSettings FromSystemLocale()
+{
+    TFormatSettings settings;
+    const QLocale locale = QLocale::system();
+    const QString point = locale.decimalPoint();
+    if (point.size() == 1)
+        settings.DecimalSeparator = point.front();
+    const QString group = locale.groupSeparator();
+    if (group.size() == 1 && group.front() != settings.DecimalSeparator)
+        settings.ThousandSeparator = group.front();
+    return settings;
+}
+
+} // namespace
+
 TFormatSettings &FormatSettings()
 {
-    static TFormatSettings settings;
+    static TFormatSettings settings = FromSystemLocale();
     return settings;
 }
 

@@ -7,8 +7,9 @@
 #include <QString>
 #include <QTime>
 
-// Process-wide formatting of dates, times and numbers, as the toolkit keeps it. The directory
-// sets the date formats at start-up and restores them at exit; tests set the decimal separator.
+// Process-wide formatting of dates, times and numbers, as the toolkit keeps it. The number
+// separators start from the user's locale; the directory sets the date formats at start-up and
+// restores them at exit; tests set the decimal separator.
 struct TFormatSettings
 {
     QString ShortDateFormat = QStringLiteral("dd.MM.yyyy"); // toolkit spelling, e.g. "dd.mm.yy"

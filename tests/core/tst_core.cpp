@@ -36,6 +36,14 @@ class TestCore : public QObject
     Q_OBJECT
 
 private slots:
+    // Runs first, before any test changes the process-wide formats; main() chose the locale.
+    void numberSeparatorsComeFromTheLocale()
+    {
+        QCOMPARE(FormatSettings().DecimalSeparator, QChar(u','));
+        QCOMPARE(FormatSettings().ThousandSeparator, QChar(0xA0));
+        QCOMPARE(FloatToStr(2.5), QStringLiteral("2,5"));
+    }
+
     void colourTexts_data()
     {
         QTest::addColumn<QString>("text");
@@ -190,6 +198,8 @@ private slots:
 
 int main(int argc, char *argv[])
 {
+    // A Russian user's regional settings: a decimal comma.
+    qputenv("LC_ALL", "ru_RU.UTF-8");
     QGuiApplication app(argc, argv);
     TestCore test;
     return QTest::qExec(&test, argc, argv);
