@@ -150,14 +150,14 @@ QString TField::BlobCaption() const
     QString name = FieldTypeName(FDataType).mid(2);
     if (FDataType == TFieldType::ftFmtMemo)
         name = QStringLiteral("FmtMemo");
-    // Upper case tells the user that there is something inside.
-    return QLatin1Char('(') + (IsNull() ? name : name.toUpper()) + QLatin1Char(')');
+    return QLatin1Char('(') + name.toUpper() + QLatin1Char(')');
 }
 
 QString TField::DisplayText() const
 {
+    // A large object shows only that it holds something; a null shows nothing, like every null.
     if (IsBlobType(FDataType))
-        return BlobCaption();
+        return IsNull() ? QString() : BlobCaption();
     if (FDataType == TFieldType::ftCurrency && !IsNull()) {
         QString text = QString::number(Rows().Float(Row(), FIndex), 'f', 2);
         text.replace(QLatin1Char('.'), FormatSettings().DecimalSeparator);

@@ -249,7 +249,7 @@ private slots:
                               << double(QDate(1899, 12, 30).daysTo(QDate(2024, 3, 9)));
         QTest::newRow("null date") << T(TFieldType::ftDate) << QVariant() << "" << "" << 0.0;
         QTest::newRow("memo") << T(TFieldType::ftMemo) << QVariant(QStringLiteral("text")) << "text" << "(MEMO)" << 0.0;
-        QTest::newRow("null memo") << T(TFieldType::ftMemo) << QVariant() << "" << "(Memo)" << 0.0;
+        QTest::newRow("null memo") << T(TFieldType::ftMemo) << QVariant() << "" << "" << 0.0;
     }
     void fieldsConvertValues()
     {
