@@ -3,6 +3,7 @@
 // under 8 ms a viewport; the same with ten conditions, five of them formulas over the row's
 // fields, under 16 ms.
 #include "bench/BenchRows.h"
+#include "bench/WidgetBenchMain.h"
 #include "conditions/mmDBGridCondition.h"
 #include "db/TDataSource.h"
 #include "db/TDatabase.h"
@@ -228,16 +229,9 @@ BENCHMARK(BM_BindAndFirstPaint)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (qEnvironmentVariableIsSet("BENCH_GRID_PICTURE") && TheGridInstance)
-        TheGridInstance->Image.save(qEnvironmentVariable("BENCH_GRID_PICTURE"));
-    TheGridInstance.reset();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv, [] {
+        if (qEnvironmentVariableIsSet("BENCH_GRID_PICTURE") && TheGridInstance)
+            TheGridInstance->Image.save(qEnvironmentVariable("BENCH_GRID_PICTURE"));
+        TheGridInstance.reset();
+    });
 }

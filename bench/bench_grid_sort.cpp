@@ -2,6 +2,7 @@
 // query over a street of 100,000 subscribers rewrites the ORDER BY, reopens the query and paints
 // the grid. The goal is the whole of it under 0.5 s.
 #include "bench/TownGenerator.h"
+#include "bench/WidgetBenchMain.h"
 #include "db/TDataSource.h"
 #include "db/TDatabase.h"
 #include "db/TQuery.h"
@@ -158,14 +159,5 @@ BENCHMARK(BM_PaintOnly)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    TheCity.reset();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv, [] { TheCity.reset(); });
 }
