@@ -234,9 +234,10 @@ private slots:
         QFETCH(QString, message);
         FData->MoveTo(2);
         if (failure == QLatin1String("observer")) {
-            bool fail = true;
-            connect(FSource.get(), &TDataSource::DataChanged, FGrid, [&fail, message] {
-                if (std::exchange(fail, false))
+            // The observer stays connected for the rest of the test: it fails once only.
+            auto fail = std::make_shared<bool>(true);
+            connect(FSource.get(), &TDataSource::DataChanged, FGrid, [fail, message] {
+                if (std::exchange(*fail, false))
                     throw Exception(message);
             });
             Click(InCell(3, 4, 20, 5));
