@@ -2,6 +2,7 @@
 // over the row's fields, applied to every cell of a full viewport of 630 × 291 pixels (five
 // columns, rows of 18 pixels under an 18-pixel title row) over 200,000 records. The goal is a
 // full viewport in under 16 ms.
+#include "bench/BenchConditions.h"
 #include "bench/BenchRows.h"
 #include "calc/xCalc.h"
 #include "conditions/ConditionMatcher.h"
@@ -107,18 +108,7 @@ struct Grid
     TCondition &Add(const QString &field, TConditionOperation op, const QString &v1,
         const QString &v2, const QStringList &showIn, bool formula)
     {
-        auto c = std::make_unique<TCondition>();
-        c->FieldName = field;
-        c->Operation = op;
-        c->Value1 = v1;
-        c->Value2 = v2;
-        c->ShowInFields = showIn;
-        c->Formula = formula;
-        c->UseColor = true;
-        c->Color = Colors::clYellow;
-        TCondition &ref = *c;
-        Conditions.Add(c.release());
-        return ref;
+        return AddYellowCondition(Conditions, field, op, v1, v2, showIn, formula);
     }
 
     TConditionScope Scope() { return {&Conditions, &DataSet, &Calculator}; }

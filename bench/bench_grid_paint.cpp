@@ -2,6 +2,7 @@
 // rendered off screen. Striped rows, a check-box column and three-line detail rows: the goal is
 // under 8 ms a viewport; the same with ten conditions, five of them formulas over the row's
 // fields, under 16 ms.
+#include "bench/BenchConditions.h"
 #include "bench/BenchRows.h"
 #include "bench/WidgetBenchMain.h"
 #include "conditions/mmDBGridCondition.h"
@@ -102,18 +103,7 @@ struct Grid
     TCondition &Add(const QString &field, TConditionOperation op, const QString &v1,
         const QString &v2, const QStringList &showIn, bool formula)
     {
-        auto c = std::make_unique<TCondition>();
-        c->FieldName = field;
-        c->Operation = op;
-        c->Value1 = v1;
-        c->Value2 = v2;
-        c->ShowInFields = showIn;
-        c->Formula = formula;
-        c->UseColor = true;
-        c->Color = Colors::clYellow;
-        TCondition &ref = *c;
-        View.Conditions().Add(c.release());
-        return ref;
+        return AddYellowCondition(View.Conditions(), field, op, v1, v2, showIn, formula);
     }
 
     void AddConditions()
