@@ -1,4 +1,5 @@
 #include "grid/mmDBGrid.h"
+#include "grid/GridDialogs.h"
 
 #include "calc/xCalc.h"
 
@@ -320,5 +321,12 @@ int TmmDBGrid::GetCellIndent(bool useRowValue, bool fieldOnly, TField *field)
 
 void TmmDBGrid::Find()
 {
-    // Nothing to search with until the column search exists.
+    if (DataLinkActive() && SelectedField() && GridDialogs().Find)
+        GridDialogs().Find(*this);
+}
+
+TGridDialogs &GridDialogs()
+{
+    static TGridDialogs dialogs;
+    return dialogs;
 }

@@ -127,7 +127,8 @@ public:
 
     // The left indent of cell content, for drawing, check-box hit testing and auto-fit.
     virtual int GetCellIndent(bool useRowValue, bool fieldOnly, TField *field);
-    // Starts the column search on the selected field.
+    // Starts the column search on the selected field (the search installs itself in
+    // GridDialogs()).
     virtual void Find();
 
     // Sorting by the query's ORDER BY.
@@ -254,8 +255,7 @@ private:
     QImage FGlyphUnChecked;
     bool FUseSorting = false;
 
-    // Internal state. The column search arrives with its own unit; until then Find does
-    // nothing.
+    // Internal state.
     QPointer<QMenu> FDefaultPopupMenu;
     TExList<TCheckField> FCheckFieldList {true};
     TmmDBSearch *FSearch = nullptr;
