@@ -6,10 +6,10 @@
 #include "core/TColor.h"
 #include "core/TFont.h"
 #include "core/TFormatSettings.h"
-#include "db/TDataSource.h"
-#include "db/TDatabase.h"
-#include "db/TQuery.h"
-#include "db/TTable.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TDatabase.h"
+#include "db/dataset/TQuery.h"
+#include "db/dataset/TTable.h"
 #include "grid/mmDBGrid.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "app/TvgDBLookupCombo.h"
 
-#include "db/TDataSet.h"
+#include "db/dataset/TDataSet.h"
 
 #include <QAbstractItemView>
 #include <QAbstractListModel>

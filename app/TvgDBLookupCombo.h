@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/TDataSource.h"
+#include "db/dataset/TDataSource.h"
 
 #include <QComboBox>
 #include <QStringList>

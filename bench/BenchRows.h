@@ -2,8 +2,8 @@
 
 // What the in-memory benchmarks share: a dataset over rows built in memory and a deterministic
 // sequence of pseudo-random numbers to fill them with.
-#include "db/TDataSet.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDataSet.h"
+#include "db/paradox/TRecordSet.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "bench/TownGenerator.h"
 
 #include "bench/BenchRows.h"
-#include "db/ParadoxFile.h"
+#include "db/paradox/ParadoxWriter.h"
 
 #include <QDir>
 #include <string>

@@ -6,8 +6,8 @@
 #include "bench/BenchRows.h"
 #include "calc/xCalc.h"
 #include "conditions/ConditionMatcher.h"
-#include "db/TDatabase.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDatabase.h"
+#include "db/paradox/TRecordSet.h"
 
 #include <QDate>
 #include <QTemporaryDir>

@@ -6,9 +6,9 @@
 #include "bench/BenchRows.h"
 #include "bench/WidgetBenchMain.h"
 #include "conditions/mmDBGridCondition.h"
-#include "db/TDataSource.h"
-#include "db/TDatabase.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TDatabase.h"
+#include "db/paradox/TRecordSet.h"
 #include "grid/mmDBGrid.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 // the grid. The goal is the whole of it under 0.5 s.
 #include "bench/TownGenerator.h"
 #include "bench/WidgetBenchMain.h"
-#include "db/TDataSource.h"
-#include "db/TDatabase.h"
-#include "db/TQuery.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TDatabase.h"
+#include "db/dataset/TQuery.h"
 #include "grid/mmDBGrid.h"
 #include "grid/mmDBGridSortText.h"
 

@@ -2,8 +2,8 @@
 // project's block reader and, for comparison, with pxlib's PX_get_record and PX_get_data_*.
 // Goals: the whole table under 0.5 s; the loaded record set under 3x the file size.
 #include "bench/TownGenerator.h"
-#include "db/ParadoxFile.h"
-#include "db/ParadoxPxlib.h"
+#include "db/paradox/ParadoxReader.h"
+#include "tests/support/ParadoxPxlib.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

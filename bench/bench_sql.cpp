@@ -2,9 +2,10 @@
 // organisation directory of 50,000 telephones. The goal is a warm city query (table loaded,
 // street chosen) under 20 ms.
 #include "bench/BenchRows.h"
-#include "db/ParadoxFile.h"
-#include "db/SqlEngine.h"
-#include "db/TableCache.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "db/sql/SqlEngine.h"
+#include "db/sql/SqlCollation.h"
+#include "db/sql/TableCache.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "conditions/ConditionFormula.h"
 
 #include "calc/xCalc.h"
-#include "db/TDataSet.h"
+#include "db/dataset/TDataSet.h"
 
 namespace {
 

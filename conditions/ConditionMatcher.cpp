@@ -4,7 +4,7 @@
 #include "conditions/ConditionFormula.h"
 #include "conditions/ConditionOperand.h"
 #include "conditions/Cp1251Order.h"
-#include "db/TDataSet.h"
+#include "db/dataset/TDataSet.h"
 
 namespace {
 

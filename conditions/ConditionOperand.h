@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/TFieldType.h"
+#include "db/paradox/TFieldType.h"
 
 #include <QDate>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "conditions/Cp1251Order.h"
 
-#include "db/ParadoxCodePage.h"
+#include "db/paradox/ParadoxCodePage.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the table reader. The first input byte splits the rest into a .DB
 // part and a .MB part, so that damaged BLOb files are reached too. Any outcome but a record set
 // or EDatabaseError is a finding.
-#include "db/EDatabaseError.h"
-#include "db/ParadoxReader.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/paradox/ParadoxReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "grid/TDBGrid.h"
 
 #include "core/Exception.h"
-#include "db/TDataSet.h"
-#include "db/TDataSource.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TField.h"
 #include "grid/DatasetModel.h"
 #include "grid/TPainterSaver.h"
 

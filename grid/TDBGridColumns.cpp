@@ -1,8 +1,8 @@
 #include "grid/TDBGridColumns.h"
 
 #include "core/Exception.h"
-#include "db/TDataSet.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
 #include "grid/TDBGrid.h"
 
 #include <QFontMetrics>

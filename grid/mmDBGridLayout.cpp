@@ -1,7 +1,7 @@
 #include "grid/mmDBGrid.h"
 
-#include "db/TDataSet.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
 
 #include <QFontMetrics>
 #include <QScopedValueRollback>

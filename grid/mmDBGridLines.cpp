@@ -2,8 +2,8 @@
 #include "grid/mmDBGrid.h"
 
 #include "core/Exception.h"
-#include "db/TDataSet.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
 
 namespace {
 const QString FieldTag = QStringLiteral("field ");

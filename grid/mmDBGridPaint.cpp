@@ -2,8 +2,8 @@
 // conditional formatting, check-box glyphs and the extra lines of multi-line rows.
 #include "grid/mmDBGrid.h"
 
-#include "db/TDataSet.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
 #include "grid/TPainterSaver.h"
 
 #include <QPaintEngine>

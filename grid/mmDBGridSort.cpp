@@ -1,7 +1,7 @@
 #include "grid/mmDBGrid.h"
 
-#include "db/TField.h"
-#include "db/TQuery.h"
+#include "db/dataset/TField.h"
+#include "db/dataset/TQuery.h"
 #include "grid/mmDBGridSortText.h"
 
 // The sort state is nothing but the query's text: the grid remembers no sort column.

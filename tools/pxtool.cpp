@@ -9,9 +9,10 @@
 // empty field, numbers use "." and no grouping. The import's header gives each field as
 // NAME:TYPE[:LEN]; export --types writes that form too, so its output imports again.
 #include "core/Exception.h"
-#include "db/ParadoxFile.h"
-#include "db/ParadoxFormat.h"
-#include "db/SqlEngine.h"
+#include "db/paradox/ParadoxReader.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "db/paradox/ParadoxFormat.h"
+#include "db/sql/SqlEngine.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -4,11 +4,11 @@
 #include "app/TStatusBar.h"
 #include "app/TvgDBLookupCombo.h"
 #include "core/TFormatSettings.h"
-#include "db/EDatabaseError.h"
-#include "db/TDataSource.h"
-#include "db/TDatabase.h"
-#include "db/TQuery.h"
-#include "db/TTable.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TDatabase.h"
+#include "db/dataset/TQuery.h"
+#include "db/dataset/TTable.h"
 #include "grid/mmDBGrid.h"
 
 #include <QAbstractItemView>

@@ -4,9 +4,9 @@
 #include "conditions/ConditionMatcher.h"
 #include "conditions/mmDBGridCondition.h"
 #include "core/TFormatSettings.h"
-#include "db/TDataSet.h"
-#include "db/TDatabase.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TDatabase.h"
+#include "db/paradox/TRecordSet.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,8 +1,8 @@
-#include "db/EDatabaseError.h"
-#include "db/ParadoxFile.h"
-#include "db/TDatabase.h"
-#include "db/TQuery.h"
-#include "db/TTable.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/paradox/ParadoxReader.h"
+#include "db/dataset/TDatabase.h"
+#include "db/dataset/TQuery.h"
+#include "db/dataset/TTable.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 #include "core/TFormatSettings.h"
-#include "db/EDatabaseError.h"
-#include "db/TDataSource.h"
-#include "db/TDatabase.h"
-#include "db/TQuery.h"
-#include "db/TRecordSet.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TDatabase.h"
+#include "db/dataset/TQuery.h"
+#include "db/paradox/TRecordSet.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,8 +1,8 @@
-#include "db/EDatabaseError.h"
-#include "db/ParadoxFile.h"
-#include "db/ParadoxFormat.h"
-#include "db/ParadoxPxlib.h"
-#include "db/ParadoxReader.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "db/paradox/ParadoxFormat.h"
+#include "tests/support/ParadoxPxlib.h"
+#include "db/paradox/ParadoxReader.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>

@@ -1,4 +1,5 @@
-#include "db/SqlEngine.h"
+#include "db/sql/SqlEngine.h"
+#include "db/sql/SqlCollation.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

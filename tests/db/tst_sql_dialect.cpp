@@ -1,4 +1,4 @@
-#include "db/SqlDialect.h"
+#include "db/sql/SqlDialect.h"
 
 #include <QtTest>
 

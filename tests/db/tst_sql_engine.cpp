@@ -1,7 +1,7 @@
-#include "db/EDatabaseError.h"
-#include "db/ParadoxFile.h"
-#include "db/SqlEngine.h"
-#include "db/TableCache.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "db/sql/SqlEngine.h"
+#include "db/sql/TableCache.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "db/EDatabaseError.h"
-#include "db/ParadoxFile.h"
-#include "db/TableCache.h"
+#include "db/paradox/EDatabaseError.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "db/sql/TableCache.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/TDataSet.h"
-#include "db/TDatabase.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TDatabase.h"
+#include "db/paradox/TRecordSet.h"
 
 #include <QTemporaryDir>
 #include <memory>

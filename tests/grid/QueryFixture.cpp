@@ -1,7 +1,7 @@
 #include "QueryFixture.h"
 
-#include "db/ParadoxFile.h"
-#include "db/TRecordSet.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "db/paradox/TRecordSet.h"
 
 namespace {
 int QueryFixtureCount = 0;

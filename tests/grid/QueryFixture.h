@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/TDatabase.h"
-#include "db/TQuery.h"
+#include "db/dataset/TDatabase.h"
+#include "db/dataset/TQuery.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

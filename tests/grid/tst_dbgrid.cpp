@@ -1,8 +1,8 @@
 #include "GridFixture.h"
 
 #include "core/Exception.h"
-#include "db/TDataSource.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TField.h"
 #include "grid/TDBGrid.h"
 
 #include <QAbstractItemModel>

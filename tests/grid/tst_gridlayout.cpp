@@ -1,7 +1,7 @@
 #include "GridFixture.h"
 
-#include "db/TDataSource.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TField.h"
 #include "grid/mmDBGrid.h"
 
 #include <QHeaderView>

@@ -3,9 +3,9 @@
 
 #include "conditions/mmDBGridCondition.h"
 #include "core/Exception.h"
-#include "db/TDataSource.h"
-#include "db/TField.h"
-#include "db/TTable.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TField.h"
+#include "db/dataset/TTable.h"
 #include "grid/mmDBGrid.h"
 
 #include <QPainter>

@@ -1,8 +1,8 @@
 #include "GridFixture.h"
 
 #include "core/Exception.h"
-#include "db/TDataSource.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TField.h"
 #include "grid/mmDBGrid.h"
 
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "db/ParadoxFile.h"
+#include "db/paradox/ParadoxFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,0 +1,32 @@
+#include "db/dataset/TTable.h"
+
+#include "db/paradox/EDatabaseError.h"
+#include "db/dataset/TDatabase.h"
+#include "db/sql/TableCache.h"
+
+#include <QDir>
+
+void TTable::SetTableName(const QString &name)
+{
+    if (name == FTableName)
+        return;
+    CheckInactive();
+    FTableName = name;
+}
+
+QString TTable::DescribeForErrors() const
+{
+    return FTableName.isEmpty() ? QStringLiteral("Table") : FTableName;
+}
+
+std::shared_ptr<const TRecordSet> TTable::OpenRows(TDatabase &database)
+{
+    if (FTableName.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("Table name is missing"));
+    const QString file = FindTableFile(database.Path(), FTableName);
+    if (file.isEmpty())
+        throw EDatabaseError(
+            QStringLiteral("Table does not exist: %1")
+                .arg(QDir::toNativeSeparators(QDir(database.Path()).filePath(FTableName))));
+    return TableCache::Load(file, database.CodePage());
+}

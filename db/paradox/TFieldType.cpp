@@ -1,0 +1,81 @@
+#include "db/paradox/TFieldType.h"
+
+#include <array>
+
+TStorageKind StorageKindOf(TFieldType type)
+{
+    switch (type) {
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+        return TStorageKind::Float;
+    case TFieldType::ftString:
+    case TFieldType::ftFixedChar:
+    case TFieldType::ftWideString:
+    case TFieldType::ftMemo:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftOraClob:
+    case TFieldType::ftGuid:
+    case TFieldType::ftVariant:
+        return TStorageKind::Text;
+    case TFieldType::ftBytes:
+    case TFieldType::ftVarBytes:
+    case TFieldType::ftBlob:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftParadoxOle:
+    case TFieldType::ftDBaseOle:
+    case TFieldType::ftTypedBinary:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftUnknown:
+        return TStorageKind::Bytes;
+    default:
+        return TStorageKind::Integer;
+    }
+}
+
+QString FieldTypeName(TFieldType type)
+{
+    static constexpr std::array names = {"ftUnknown", "ftString", "ftSmallint", "ftInteger",
+        "ftWord", "ftBoolean", "ftFloat", "ftCurrency", "ftBCD", "ftDate", "ftTime", "ftDateTime",
+        "ftBytes", "ftVarBytes", "ftAutoInc", "ftBlob", "ftMemo", "ftGraphic", "ftFmtMemo",
+        "ftParadoxOle", "ftDBaseOle", "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString",
+        "ftLargeint", "ftADT", "ftArray", "ftReference", "ftDataSet", "ftOraBlob", "ftOraClob",
+        "ftVariant", "ftInterface", "ftIDispatch", "ftGuid"};
+    const auto i = size_t(type);
+    return i < names.size() ? QString::fromLatin1(names[i]) : QStringLiteral("ftUnknown");
+}
+
+bool IsNumericType(TFieldType type)
+{
+    switch (type) {
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftWord:
+    case TFieldType::ftFloat:
+    case TFieldType::ftCurrency:
+    case TFieldType::ftBCD:
+    case TFieldType::ftAutoInc:
+    case TFieldType::ftLargeint:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsBlobType(TFieldType type)
+{
+    switch (type) {
+    case TFieldType::ftBlob:
+    case TFieldType::ftMemo:
+    case TFieldType::ftGraphic:
+    case TFieldType::ftFmtMemo:
+    case TFieldType::ftParadoxOle:
+    case TFieldType::ftDBaseOle:
+    case TFieldType::ftTypedBinary:
+    case TFieldType::ftOraBlob:
+    case TFieldType::ftOraClob:
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,205 @@
+#include "db/paradox/TRecordSet.h"
+
+#include "db/paradox/EDatabaseError.h"
+
+namespace {
+const QDateTime DateTimeOrigin(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+} // namespace
+
+int TRecordSet::AddColumn(const QString &name, TFieldType type, int size)
+{
+    if (FRowCount > 0)
+        throw EDatabaseError(
+            QStringLiteral("Cannot add column %1 to a filled record set").arg(name));
+    Column c;
+    c.Info = {name, type, size};
+    c.Kind = StorageKindOf(type);
+    FColumns.push_back(std::move(c));
+    return ColumnCount() - 1;
+}
+
+void TRecordSet::Reserve(int rows)
+{
+    for (Column &c : FColumns) {
+        c.Nulls.reserve(size_t(rows));
+        switch (c.Kind) {
+        case TStorageKind::Integer:
+            c.Ints.reserve(size_t(rows));
+            break;
+        case TStorageKind::Float:
+            c.Floats.reserve(size_t(rows));
+            break;
+        default:
+            c.Offsets.reserve(size_t(rows) + 1);
+        }
+    }
+}
+
+int TRecordSet::IndexOf(const QString &name) const
+{
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (FColumns[size_t(i)].Info.Name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+TRecordSet::Column &TRecordSet::Writable(int column, TStorageKind kind)
+{
+    Column &c = FColumns.at(size_t(column));
+    if (c.Count != FRowCount)
+        throw EDatabaseError(
+            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
+    const bool textual = kind == TStorageKind::Text || kind == TStorageKind::Bytes;
+    const bool columnTextual = c.Kind == TStorageKind::Text || c.Kind == TStorageKind::Bytes;
+    if (kind != c.Kind && !(textual && columnTextual))
+        throw EDatabaseError(QStringLiteral("Wrong kind of value for column %1").arg(c.Info.Name));
+    ++c.Count;
+    return c;
+}
+
+void TRecordSet::AppendNull(int column)
+{
+    Column &c = FColumns.at(size_t(column));
+    if (c.Count != FRowCount)
+        throw EDatabaseError(
+            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
+    ++c.Count;
+    c.Nulls.push_back(true);
+    switch (c.Kind) {
+    case TStorageKind::Integer:
+        c.Ints.push_back(0);
+        break;
+    case TStorageKind::Float:
+        c.Floats.push_back(0);
+        break;
+    default:
+        c.Offsets.push_back(c.Arena.size());
+    }
+}
+
+void TRecordSet::AppendInt(int column, int64_t value)
+{
+    Column &c = Writable(column, TStorageKind::Integer);
+    c.Ints.push_back(value);
+    c.Nulls.push_back(false);
+}
+
+void TRecordSet::AppendFloat(int column, double value)
+{
+    Column &c = Writable(column, TStorageKind::Float);
+    c.Floats.push_back(value);
+    c.Nulls.push_back(false);
+}
+
+void TRecordSet::AppendText(int column, std::string_view utf8)
+{
+    Column &c = Writable(column, TStorageKind::Text);
+    c.Arena.append(utf8);
+    c.Offsets.push_back(c.Arena.size());
+    c.Nulls.push_back(false);
+}
+
+void TRecordSet::AppendBytes(int column, std::string_view bytes)
+{
+    AppendText(column, bytes);
+}
+
+void TRecordSet::EndRow()
+{
+    for (const Column &c : FColumns)
+        if (c.Count != FRowCount + 1)
+            throw EDatabaseError(QStringLiteral("Column %1 received no value in row %2")
+                                     .arg(c.Info.Name)
+                                     .arg(FRowCount + 1));
+    ++FRowCount;
+}
+
+bool TRecordSet::IsNull(int row, int column) const
+{
+    return FColumns[size_t(column)].Nulls[size_t(row)];
+}
+
+int64_t TRecordSet::Int(int row, int column) const
+{
+    const Column &c = FColumns[size_t(column)];
+    if (c.Kind == TStorageKind::Float)
+        return int64_t(c.Floats[size_t(row)]);
+    return c.Kind == TStorageKind::Integer ? c.Ints[size_t(row)] : 0;
+}
+
+double TRecordSet::Float(int row, int column) const
+{
+    const Column &c = FColumns[size_t(column)];
+    if (c.Kind == TStorageKind::Integer)
+        return double(c.Ints[size_t(row)]);
+    return c.Kind == TStorageKind::Float ? c.Floats[size_t(row)] : 0.0;
+}
+
+std::string_view TRecordSet::Raw(int row, int column) const
+{
+    const Column &c = FColumns[size_t(column)];
+    if (c.Kind != TStorageKind::Text && c.Kind != TStorageKind::Bytes)
+        return {};
+    const uint64_t begin = c.Offsets[size_t(row)];
+    const uint64_t end = c.Offsets[size_t(row) + 1];
+    return std::string_view(c.Arena).substr(begin, end - begin);
+}
+
+QString TRecordSet::Text(int row, int column) const
+{
+    const std::string_view raw = Raw(row, column);
+    return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+}
+
+QVariant TRecordSet::Value(int row, int column) const
+{
+    if (IsNull(row, column))
+        return {};
+    const Column &c = FColumns[size_t(column)];
+    switch (c.Info.Type) {
+    case TFieldType::ftBoolean:
+        return QVariant(c.Ints[size_t(row)] != 0);
+    case TFieldType::ftDate:
+        return QVariant(QDate::fromJulianDay(c.Ints[size_t(row)]));
+    case TFieldType::ftTime:
+        return QVariant(QTime::fromMSecsSinceStartOfDay(int(c.Ints[size_t(row)])));
+    case TFieldType::ftDateTime:
+        return QVariant(MSecsToDateTime(c.Ints[size_t(row)]));
+    default:
+        break;
+    }
+    switch (c.Kind) {
+    case TStorageKind::Integer:
+        return QVariant(qlonglong(c.Ints[size_t(row)]));
+    case TStorageKind::Float:
+        return QVariant(c.Floats[size_t(row)]);
+    case TStorageKind::Text:
+        return QVariant(Text(row, column));
+    case TStorageKind::Bytes: {
+        const std::string_view raw = Raw(row, column);
+        return QVariant(QByteArray(raw.data(), qsizetype(raw.size())));
+    }
+    }
+    return {};
+}
+
+size_t TRecordSet::MemoryUsage() const
+{
+    size_t total = 0;
+    for (const Column &c : FColumns)
+        total += c.Ints.capacity() * sizeof(int64_t) + c.Floats.capacity() * sizeof(double)
+            + c.Offsets.capacity() * sizeof(uint64_t) + c.Arena.capacity() + c.Nulls.capacity() / 8;
+    return total;
+}
+
+int64_t TRecordSet::DateTimeToMSecs(const QDateTime &value)
+{
+    const QDateTime utc(value.date(), value.time(), Qt::UTC);
+    return DateTimeOrigin.msecsTo(utc);
+}
+
+QDateTime TRecordSet::MSecsToDateTime(int64_t msecs)
+{
+    const QDateTime utc = DateTimeOrigin.addMSecs(msecs);
+    return QDateTime(utc.date(), utc.time());
+}

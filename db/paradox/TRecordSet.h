@@ -1,0 +1,88 @@
+#pragma once
+
+#include "db/paradox/TFieldType.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+#include <QVariant>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The rows of an opened table or query, kept column by column in compact typed arrays:
+// 64-bit integers, doubles, or one byte arena per column for texts (UTF-8) and bytes.
+// Filled once by a reader, then only read; it may be shared by several datasets.
+//
+// How each type is stored:
+//   integers, word, auto-increment, large integers, boolean (0/1) -> Int
+//   float, currency, BCD                                        -> Float
+//   date     -> Int: Julian day number (QDate::toJulianDay)
+//   time     -> Int: milliseconds since midnight
+//   date-time-> Int: milliseconds since 0001-01-01T00:00 (see DateTimeToMSecs)
+//   string, fixed char, wide string, memo, formatted memo       -> Text (UTF-8)
+//   bytes, BLOb, graphic, OLE, typed binary                     -> Bytes
+class TRecordSet
+{
+public:
+    struct ColumnInfo
+    {
+        QString Name;
+        TFieldType Type = TFieldType::ftUnknown;
+        int Size = 0; // characters of an alpha field, bytes of a bytes field, else 0
+    };
+
+    int AddColumn(const QString &name, TFieldType type, int size = 0);
+    void Reserve(int rows);
+
+    int ColumnCount() const { return int(FColumns.size()); }
+    const ColumnInfo &Info(int column) const { return FColumns[size_t(column)].Info; }
+    int RowCount() const { return FRowCount; }
+    // Index of a column by name, ignoring letter case; -1 when absent.
+    int IndexOf(const QString &name) const;
+
+    // Appending: every column receives exactly one value per row, in row order; EndRow()
+    // closes the row (and checks that).
+    void AppendNull(int column);
+    void AppendInt(int column, int64_t value);
+    void AppendFloat(int column, double value);
+    void AppendText(int column, std::string_view utf8);
+    void AppendBytes(int column, std::string_view bytes);
+    void EndRow();
+
+    // Reading; row and column must be in range.
+    bool IsNull(int row, int column) const;
+    int64_t Int(int row, int column) const;
+    double Float(int row, int column) const;
+    std::string_view Raw(int row, int column) const; // text (UTF-8) or bytes
+    QString Text(int row, int column) const;
+    // The value in its natural Qt type: qlonglong, double, bool, QDate, QTime, QDateTime,
+    // QString or QByteArray; an invalid QVariant for a null.
+    QVariant Value(int row, int column) const;
+
+    // Bytes held by the arrays, for measuring.
+    size_t MemoryUsage() const;
+
+    static int64_t DateTimeToMSecs(const QDateTime &value);
+    static QDateTime MSecsToDateTime(int64_t msecs);
+
+private:
+    struct Column
+    {
+        ColumnInfo Info;
+        TStorageKind Kind = TStorageKind::Integer;
+        std::vector<int64_t> Ints;
+        std::vector<double> Floats;
+        std::vector<uint64_t> Offsets {0}; // Offsets[row] .. Offsets[row + 1] in Arena
+        std::string Arena;
+        std::vector<bool> Nulls;
+        int Count = 0;
+    };
+    Column &Writable(int column, TStorageKind kind);
+
+    std::vector<Column> FColumns;
+    int FRowCount = 0;
+};

@@ -1,0 +1,265 @@
+#include "db/sql/SqlResult.h"
+
+#include <cstring>
+#include <sqlite3.h>
+
+namespace {
+
+// What a record set can hold: its rows are counted in int, and a result this large is a
+// runaway query rather than a lookup.
+constexpr int MaxRows = 50'000'000;
+constexpr size_t MaxTextBytes = size_t(4) << 30;
+// Width given to a text column that also holds numbers written as text.
+constexpr int NumberTextWidth = 24;
+
+bool IsTemporal(TFieldType type)
+{
+    return type == TFieldType::ftDate || type == TFieldType::ftTime
+        || type == TFieldType::ftDateTime;
+}
+
+int CharacterCount(std::string_view utf8)
+{
+    int count = 0;
+    for (const char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+std::string NumberText(int type, int64_t number)
+{
+    if (type == SQLITE_INTEGER)
+        return std::to_string(number);
+    double value = 0;
+    std::memcpy(&value, &number, sizeof value);
+    char text[64];
+    sqlite3_snprintf(sizeof text, text, "%!.15g", value); // as SQLite writes a number as text
+    return text;
+}
+
+bool ParseTemporal(TFieldType type, std::string_view text, int64_t &value)
+{
+    switch (type) {
+    case TFieldType::ftDate:
+        return SqlVirtualTable::ParseSqlDate(text, value);
+    case TFieldType::ftTime:
+        return SqlVirtualTable::ParseSqlTime(text, value);
+    default:
+        return SqlVirtualTable::ParseSqlDateTime(text, value);
+    }
+}
+
+} // namespace
+
+// Reads one column's cells back in row order.
+struct SqlResultBuilder::Cell
+{
+    int Type = SQLITE_NULL;
+    int64_t Number = 0;
+    std::string_view Text;
+};
+
+class SqlResultBuilder::Reader
+{
+public:
+    explicit Reader(const Column &column)
+        : FColumn(column)
+    { }
+
+    Cell Next()
+    {
+        Cell cell;
+        cell.Type = FColumn.Types[FRow];
+        cell.Number = FColumn.Numbers[FRow];
+        if (cell.Type == SQLITE_TEXT || cell.Type == SQLITE_BLOB) {
+            const size_t end = size_t(cell.Number);
+            cell.Text = std::string_view(FColumn.Arena).substr(FTextStart, end - FTextStart);
+            FTextStart = end;
+        }
+        ++FRow;
+        return cell;
+    }
+
+private:
+    const Column &FColumn;
+    size_t FRow = 0;
+    size_t FTextStart = 0;
+};
+
+SqlResultBuilder::SqlResultBuilder(sqlite3_stmt *statement)
+    : FStatement(statement)
+{
+    const int count = sqlite3_column_count(statement);
+    FColumns.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+        Column &column = FColumns[size_t(i)];
+        const char *name = sqlite3_column_name(statement, i);
+        const QString base = QString::fromUtf8(name ? name : "");
+        // Two columns of one name (TELE of two tables) are told apart as TELE and TELE_1.
+        QString unique = base;
+        for (int suffix = 1;; ++suffix) {
+            bool taken = false;
+            for (int j = 0; j < i; ++j)
+                taken = taken || FColumns[size_t(j)].Name.compare(unique, Qt::CaseInsensitive) == 0;
+            if (!taken)
+                break;
+            unique = QStringLiteral("%1_%2").arg(base).arg(suffix);
+        }
+        column.Name = unique;
+        column.Declared = SqlVirtualTable::ParseDeclaredType(sqlite3_column_decltype(statement, i));
+    }
+}
+
+bool SqlResultBuilder::AddRow()
+{
+    if (FRows >= MaxRows || FBytes >= MaxTextBytes)
+        return false;
+    for (size_t i = 0; i < FColumns.size(); ++i) {
+        Column &column = FColumns[i];
+        const int index = int(i);
+        const int type = sqlite3_column_type(FStatement, index);
+        column.Types.push_back(static_cast<unsigned char>(type));
+        switch (type) {
+        case SQLITE_INTEGER: {
+            const int64_t value = sqlite3_column_int64(FStatement, index);
+            column.HasInteger = true;
+            column.Fits32 = column.Fits32 && value >= INT32_MIN && value <= INT32_MAX;
+            column.Numbers.push_back(value);
+            break;
+        }
+        case SQLITE_FLOAT: {
+            const double value = sqlite3_column_double(FStatement, index);
+            int64_t bits = 0;
+            std::memcpy(&bits, &value, sizeof bits);
+            column.HasFloat = true;
+            column.Numbers.push_back(bits);
+            break;
+        }
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const void *data = type == SQLITE_TEXT
+                ? static_cast<const void *>(sqlite3_column_text(FStatement, index))
+                : sqlite3_column_blob(FStatement, index);
+            const int bytes = sqlite3_column_bytes(FStatement, index);
+            const std::string_view value(static_cast<const char *>(data), data ? size_t(bytes) : 0);
+            column.Arena.append(value);
+            column.Numbers.push_back(int64_t(column.Arena.size()));
+            FBytes += value.size();
+            if (type == SQLITE_TEXT) {
+                column.HasText = true;
+                column.LongestText = std::max(column.LongestText, CharacterCount(value));
+            } else {
+                column.HasBlob = true;
+            }
+            break;
+        }
+        default:
+            column.Numbers.push_back(0);
+        }
+    }
+    ++FRows;
+    return true;
+}
+
+bool SqlResultBuilder::Compatible(const Column &column, TFieldType type) const
+{
+    if (IsTemporal(type)) {
+        if (column.HasInteger || column.HasFloat || column.HasBlob)
+            return false;
+        Reader reader(column);
+        int64_t value = 0;
+        for (int row = 0; row < FRows; ++row) {
+            const Cell cell = reader.Next();
+            if (cell.Type == SQLITE_TEXT && !ParseTemporal(type, cell.Text, value))
+                return false;
+        }
+        return true;
+    }
+    switch (StorageKindOf(type)) {
+    case TStorageKind::Integer:
+        return !column.HasFloat && !column.HasText && !column.HasBlob;
+    case TStorageKind::Float:
+        return !column.HasText && !column.HasBlob;
+    case TStorageKind::Text:
+        return !column.HasInteger && !column.HasFloat && !column.HasBlob;
+    case TStorageKind::Bytes:
+        return !column.HasInteger && !column.HasFloat;
+    }
+    return false;
+}
+
+TRecordSet::ColumnInfo SqlResultBuilder::Decide(const Column &column) const
+{
+    if (column.Declared.Valid && Compatible(column, column.Declared.Type)) {
+        int size = column.Declared.Size;
+        if (StorageKindOf(column.Declared.Type) == TStorageKind::Text && size > 0)
+            size = std::max(size, column.LongestText);
+        return {column.Name, column.Declared.Type, size};
+    }
+    if (column.HasBlob)
+        return {column.Name, TFieldType::ftBlob, 0};
+    if (column.HasText) {
+        int size = column.LongestText;
+        if (column.HasInteger || column.HasFloat)
+            size = std::max(size, NumberTextWidth);
+        return {column.Name, TFieldType::ftString, size};
+    }
+    if (column.HasFloat)
+        return {column.Name, TFieldType::ftFloat, 0};
+    if (column.HasInteger)
+        return {column.Name, column.Fits32 ? TFieldType::ftInteger : TFieldType::ftLargeint, 0};
+    return {column.Name, TFieldType::ftString, 0};
+}
+
+std::unique_ptr<TRecordSet> SqlResultBuilder::Build()
+{
+    auto result = std::make_unique<TRecordSet>();
+    std::vector<TRecordSet::ColumnInfo> infos;
+    std::vector<Reader> readers;
+    for (const Column &column : FColumns) {
+        infos.push_back(Decide(column));
+        result->AddColumn(infos.back().Name, infos.back().Type, infos.back().Size);
+        readers.emplace_back(column);
+    }
+    result->Reserve(FRows);
+    for (int row = 0; row < FRows; ++row) {
+        for (size_t i = 0; i < readers.size(); ++i) {
+            const int index = int(i);
+            const Cell cell = readers[i].Next();
+            const TFieldType type = infos[i].Type;
+            if (cell.Type == SQLITE_NULL) {
+                result->AppendNull(index);
+                continue;
+            }
+            if (IsTemporal(type)) {
+                int64_t value = 0;
+                ParseTemporal(type, cell.Text, value); // checked by Compatible
+                result->AppendInt(index, value);
+                continue;
+            }
+            switch (StorageKindOf(type)) {
+            case TStorageKind::Integer:
+                result->AppendInt(index, cell.Number);
+                break;
+            case TStorageKind::Float:
+                if (cell.Type == SQLITE_INTEGER) {
+                    result->AppendFloat(index, double(cell.Number));
+                } else {
+                    double value = 0;
+                    std::memcpy(&value, &cell.Number, sizeof value);
+                    result->AppendFloat(index, value);
+                }
+                break;
+            case TStorageKind::Text:
+            case TStorageKind::Bytes:
+                if (cell.Type == SQLITE_TEXT || cell.Type == SQLITE_BLOB)
+                    result->AppendText(index, cell.Text);
+                else
+                    result->AppendText(index, NumberText(cell.Type, cell.Number));
+                break;
+            }
+        }
+        result->EndRow();
+    }
+    return result;
+}

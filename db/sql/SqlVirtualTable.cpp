@@ -1,0 +1,569 @@
+#include "db/sql/SqlVirtualTable.h"
+
+#include <QDate>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <sqlite3.h>
+#include <vector>
+
+namespace SqlVirtualTable {
+namespace {
+
+constexpr int64_t MSecsPerDay = 86400000;
+const int64_t FirstDayOfEra = QDate(1, 1, 1).toJulianDay(); // origin of stored date-times
+constexpr char TypeTag[] = "PX";
+
+bool IsTemporal(TFieldType type)
+{
+    return type == TFieldType::ftDate || type == TFieldType::ftTime
+        || type == TFieldType::ftDateTime;
+}
+
+std::string Quoted(const QString &name)
+{
+    std::string quoted = "\"";
+    for (const char c : name.toStdString()) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + '"';
+}
+
+// "TEXT PX1(30) COLLATE PXW_CYRL": the first word gives SQLite the column's affinity, the tag
+// keeps the field type and size for the result of a query.
+std::string ColumnDeclaration(const TRecordSet::ColumnInfo &info)
+{
+    const TStorageKind kind = StorageKindOf(info.Type);
+    std::string affinity;
+    if (IsTemporal(info.Type))
+        affinity = "TEXT";
+    else if (kind == TStorageKind::Integer)
+        affinity = "INTEGER";
+    else if (kind == TStorageKind::Float)
+        affinity = "REAL";
+    else if (kind == TStorageKind::Text)
+        affinity = "TEXT";
+    else
+        affinity = "BLOB";
+    std::string declaration
+        = Quoted(info.Name) + ' ' + affinity + ' ' + TypeTag + std::to_string(int(info.Type));
+    if (info.Size > 0)
+        declaration += '(' + std::to_string(info.Size) + ')';
+    if (kind == TStorageKind::Text)
+        declaration += " COLLATE PXW_CYRL";
+    return declaration;
+}
+
+std::string Schema(const TRecordSet &rows)
+{
+    std::string schema = "CREATE TABLE x(";
+    for (int c = 0; c < rows.ColumnCount(); ++c) {
+        if (c > 0)
+            schema += ", ";
+        schema += ColumnDeclaration(rows.Info(c));
+    }
+    return schema + ')';
+}
+
+// Rows of one column ordered by key: the value of an integer column, the hash of a text.
+// Nulls are left out, since an equality never matches them.
+struct ColumnIndex
+{
+    std::vector<std::pair<uint64_t, int32_t>> Entries;
+};
+
+uint64_t TextKey(std::string_view text)
+{
+    return std::hash<std::string_view> {}(text);
+}
+
+struct IndexSet
+{
+    std::weak_ptr<const TRecordSet> Rows;
+    std::vector<std::unique_ptr<ColumnIndex>> Columns;
+};
+
+// Shared by every engine of the process, so a table opened again through another connection
+// does not build its indexes again.
+std::map<const TRecordSet *, IndexSet> &IndexStore()
+{
+    static std::map<const TRecordSet *, IndexSet> store;
+    return store;
+}
+
+const ColumnIndex &IndexOf(const std::shared_ptr<const TRecordSet> &rows, int column)
+{
+    auto &store = IndexStore();
+    auto found = store.find(rows.get());
+    if (found == store.end() || found->second.Rows.lock() != rows) {
+        std::erase_if(store, [](const auto &entry) { return entry.second.Rows.expired(); });
+        IndexSet set;
+        set.Rows = rows;
+        set.Columns.resize(size_t(rows->ColumnCount()));
+        found = store.insert_or_assign(rows.get(), std::move(set)).first;
+    }
+    std::unique_ptr<ColumnIndex> &index = found->second.Columns[size_t(column)];
+    if (!index) {
+        index = std::make_unique<ColumnIndex>();
+        const bool text = StorageKindOf(rows->Info(column).Type) == TStorageKind::Text;
+        const int count = rows->RowCount();
+        index->Entries.reserve(size_t(count));
+        for (int row = 0; row < count; ++row) {
+            if (rows->IsNull(row, column))
+                continue;
+            const uint64_t key
+                = text ? TextKey(rows->Raw(row, column)) : uint64_t(rows->Int(row, column));
+            index->Entries.emplace_back(key, row);
+        }
+        std::sort(index->Entries.begin(), index->Entries.end());
+    }
+    return *index;
+}
+
+bool Indexable(const TRecordSet::ColumnInfo &info)
+{
+    if (IsTemporal(info.Type))
+        return false;
+    const TStorageKind kind = StorageKindOf(info.Type);
+    return kind == TStorageKind::Integer || kind == TStorageKind::Text;
+}
+
+struct Table : sqlite3_vtab
+{
+    std::shared_ptr<Source> Origin;
+};
+
+struct Cursor : sqlite3_vtab_cursor
+{
+    const TRecordSet *Rows = nullptr;
+    int Row = 0;
+    int End = 0;
+    // An indexed lookup walks the matching index entries instead of the rows.
+    bool Indexed = false;
+    const std::pair<uint64_t, int32_t> *Next = nullptr;
+    const std::pair<uint64_t, int32_t> *Last = nullptr;
+    int KeyColumn = -1;
+    bool TextLookup = false;
+    std::string Key;
+
+    bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
+
+    void Advance()
+    {
+        if (!Indexed) {
+            ++Row;
+            return;
+        }
+        while (Next != Last && !Matches(Next->second))
+            ++Next;
+        if (Next == Last) {
+            Row = End;
+            return;
+        }
+        Row = Next->second;
+        ++Next;
+    }
+};
+
+thread_local int DeclarationDepth = 0;
+
+int Connect(sqlite3 *db, void *aux, int, const char *const *, sqlite3_vtab **vtab, char **error)
+{
+    const auto &origin = *static_cast<std::shared_ptr<Source> *>(aux);
+    ++DeclarationDepth;
+    const int rc = sqlite3_declare_vtab(db, Schema(*origin->Rows).c_str());
+    --DeclarationDepth;
+    if (rc != SQLITE_OK) {
+        *error = sqlite3_mprintf(
+            "cannot declare table %s: %s", origin->Path.toUtf8().constData(), sqlite3_errmsg(db));
+        return rc;
+    }
+    auto table = std::make_unique<Table>();
+    table->Origin = origin;
+    *vtab = table.release();
+    return SQLITE_OK;
+}
+
+int Disconnect(sqlite3_vtab *vtab)
+{
+    delete static_cast<Table *>(vtab);
+    return SQLITE_OK;
+}
+
+bool CollationKeepsEquality(const char *collation)
+{
+    return collation == nullptr || sqlite3_stricmp(collation, "BINARY") == 0
+        || sqlite3_stricmp(collation, "PXW_CYRL") == 0;
+}
+
+int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+{
+    Source &origin = *static_cast<Table *>(vtab)->Origin;
+    if (origin.Planned)
+        origin.Planned(origin);
+    const TRecordSet &rows = *origin.Rows;
+    const double count = std::max(1, rows.RowCount());
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto &constraint = info->aConstraint[i];
+        if (!constraint.usable || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ
+            || constraint.iColumn < 0 || !Indexable(rows.Info(constraint.iColumn)))
+            continue;
+        const bool text = StorageKindOf(rows.Info(constraint.iColumn).Type) == TStorageKind::Text;
+        if (text && !CollationKeepsEquality(sqlite3_vtab_collation(info, i)))
+            continue;
+        info->idxNum = constraint.iColumn + 1;
+        info->aConstraintUsage[i].argvIndex = 1;
+        // SQLite still checks the constraint on every row returned: the lookup may return more
+        // rows than match (hash collisions, values of another type), never fewer.
+        info->aConstraintUsage[i].omit = 0;
+        info->estimatedRows = std::max<sqlite3_int64>(1, sqlite3_int64(count / 1000));
+        info->estimatedCost = std::log2(count) + double(info->estimatedRows);
+        return SQLITE_OK;
+    }
+    info->idxNum = 0;
+    info->estimatedRows = sqlite3_int64(count);
+    info->estimatedCost = count;
+    return SQLITE_OK;
+}
+
+int Open(sqlite3_vtab *vtab, sqlite3_vtab_cursor **cursor)
+{
+    auto created = std::make_unique<Cursor>();
+    created->Rows = static_cast<Table *>(vtab)->Origin->Rows.get();
+    created->End = created->Rows->RowCount();
+    created->Row = created->End;
+    *cursor = created.release();
+    return SQLITE_OK;
+}
+
+int Close(sqlite3_vtab_cursor *cursor)
+{
+    delete static_cast<Cursor *>(cursor);
+    return SQLITE_OK;
+}
+
+// The key a lookup searches for, as SQLite would convert the value for the comparison; false
+// when the value has no such key and every row must be scanned instead.
+bool LookupKey(sqlite3_value *value, bool text, uint64_t &key, std::string &textKey)
+{
+    const int type = sqlite3_value_type(value);
+    if (text) {
+        if (type == SQLITE_TEXT) {
+            const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(value));
+            textKey.assign(data, size_t(sqlite3_value_bytes(value)));
+        } else if (type == SQLITE_INTEGER) {
+            textKey = std::to_string(sqlite3_value_int64(value));
+        } else {
+            return false;
+        }
+        key = TextKey(textKey);
+        return true;
+    }
+    if (type == SQLITE_INTEGER) {
+        key = uint64_t(sqlite3_value_int64(value));
+        return true;
+    }
+    if (type == SQLITE_FLOAT) {
+        const double number = sqlite3_value_double(value);
+        if (number != std::floor(number) || std::fabs(number) > 9.0e18)
+            return false;
+        key = uint64_t(int64_t(number));
+        return true;
+    }
+    if (type == SQLITE_TEXT) {
+        const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        const char *end = data + sqlite3_value_bytes(value);
+        int64_t number = 0;
+        const auto [stop, error] = std::from_chars(data, end, number);
+        if (error != std::errc() || stop != end)
+            return false;
+        key = uint64_t(number);
+        return true;
+    }
+    return false;
+}
+
+int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite3_value **argv)
+{
+    auto *cursor = static_cast<Cursor *>(base);
+    const auto &origin = static_cast<Table *>(base->pVtab)->Origin;
+    cursor->Indexed = false;
+    cursor->Row = 0;
+    if (idxNum <= 0 || argc < 1)
+        return SQLITE_OK;
+    const int column = idxNum - 1;
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        cursor->Row = cursor->End; // nothing equals null
+        return SQLITE_OK;
+    }
+    const bool text = StorageKindOf(cursor->Rows->Info(column).Type) == TStorageKind::Text;
+    uint64_t key = 0;
+    if (!LookupKey(argv[0], text, key, cursor->Key))
+        return SQLITE_OK;
+    const ColumnIndex &index = IndexOf(origin->Rows, column);
+    const auto range = std::equal_range(index.Entries.begin(), index.Entries.end(),
+        std::pair<uint64_t, int32_t>(key, 0),
+        [](const auto &a, const auto &b) { return a.first < b.first; });
+    cursor->Indexed = true;
+    cursor->KeyColumn = column;
+    cursor->TextLookup = text;
+    cursor->Next = index.Entries.data() + (range.first - index.Entries.begin());
+    cursor->Last = index.Entries.data() + (range.second - index.Entries.begin());
+    cursor->Advance();
+    return SQLITE_OK;
+}
+
+int Next(sqlite3_vtab_cursor *cursor)
+{
+    static_cast<Cursor *>(cursor)->Advance();
+    return SQLITE_OK;
+}
+
+int Eof(sqlite3_vtab_cursor *base)
+{
+    const auto *cursor = static_cast<Cursor *>(base);
+    return cursor->Row >= cursor->End;
+}
+
+void ResultText(sqlite3_context *context, const char *text, int length)
+{
+    sqlite3_result_text(context, text, length, SQLITE_TRANSIENT);
+}
+
+void ResultDate(sqlite3_context *context, int64_t julianDay)
+{
+    const QDate date = QDate::fromJulianDay(julianDay);
+    if (!date.isValid()) {
+        sqlite3_result_null(context);
+        return;
+    }
+    char text[32];
+    ResultText(context, text,
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year(), date.month(), date.day()));
+}
+
+int FormatTime(char *text, size_t size, int64_t msecs)
+{
+    const int ms = int(msecs % 1000);
+    const int seconds = int(msecs / 1000);
+    const int written = std::snprintf(
+        text, size, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    if (ms == 0)
+        return written;
+    return written + std::snprintf(text + written, size - size_t(written), ".%03d", ms);
+}
+
+void ResultTime(sqlite3_context *context, int64_t msecs)
+{
+    if (msecs < 0 || msecs >= MSecsPerDay) {
+        sqlite3_result_null(context);
+        return;
+    }
+    char text[32];
+    ResultText(context, text, FormatTime(text, sizeof text, msecs));
+}
+
+void ResultDateTime(sqlite3_context *context, int64_t msecs)
+{
+    int64_t days = msecs / MSecsPerDay;
+    int64_t rest = msecs % MSecsPerDay;
+    if (rest < 0) {
+        rest += MSecsPerDay;
+        --days;
+    }
+    const QDate date = QDate::fromJulianDay(FirstDayOfEra + days);
+    if (!date.isValid()) {
+        sqlite3_result_null(context);
+        return;
+    }
+    char text[48];
+    int length = std::snprintf(
+        text, sizeof text, "%04d-%02d-%02d ", date.year(), date.month(), date.day());
+    length += FormatTime(text + length, sizeof text - size_t(length), rest);
+    ResultText(context, text, length);
+}
+
+int Column(sqlite3_vtab_cursor *base, sqlite3_context *context, int column)
+{
+    const auto *cursor = static_cast<Cursor *>(base);
+    const TRecordSet &rows = *cursor->Rows;
+    const int row = cursor->Row;
+    if (rows.IsNull(row, column)) {
+        sqlite3_result_null(context);
+        return SQLITE_OK;
+    }
+    const TFieldType type = rows.Info(column).Type;
+    switch (type) {
+    case TFieldType::ftDate:
+        ResultDate(context, rows.Int(row, column));
+        return SQLITE_OK;
+    case TFieldType::ftTime:
+        ResultTime(context, rows.Int(row, column));
+        return SQLITE_OK;
+    case TFieldType::ftDateTime:
+        ResultDateTime(context, rows.Int(row, column));
+        return SQLITE_OK;
+    default:
+        break;
+    }
+    switch (StorageKindOf(type)) {
+    case TStorageKind::Integer:
+        sqlite3_result_int64(context, rows.Int(row, column));
+        break;
+    case TStorageKind::Float:
+        sqlite3_result_double(context, rows.Float(row, column));
+        break;
+    case TStorageKind::Text: {
+        // The rows outlive every statement over them: the engine holds them while it runs.
+        const std::string_view raw = rows.Raw(row, column);
+        sqlite3_result_text(context, raw.data() ? raw.data() : "", int(raw.size()), SQLITE_STATIC);
+        break;
+    }
+    case TStorageKind::Bytes: {
+        const std::string_view raw = rows.Raw(row, column);
+        sqlite3_result_blob(context, raw.data() ? raw.data() : "", int(raw.size()), SQLITE_STATIC);
+        break;
+    }
+    }
+    return SQLITE_OK;
+}
+
+int Rowid(sqlite3_vtab_cursor *cursor, sqlite3_int64 *rowid)
+{
+    *rowid = static_cast<Cursor *>(cursor)->Row;
+    return SQLITE_OK;
+}
+
+sqlite3_module MakeModule()
+{
+    sqlite3_module module {};
+    module.iVersion = 0;
+    module.xCreate = nullptr; // eponymous only: the table exists under the module's name
+    module.xConnect = Connect;
+    module.xBestIndex = BestIndex;
+    module.xDisconnect = Disconnect;
+    module.xDestroy = Disconnect;
+    module.xOpen = Open;
+    module.xClose = Close;
+    module.xFilter = Filter;
+    module.xNext = Next;
+    module.xEof = Eof;
+    module.xColumn = Column;
+    module.xRowid = Rowid;
+    return module;
+}
+
+const sqlite3_module TableModule = MakeModule();
+
+bool ReadNumber(std::string_view text, size_t at, size_t digits, int &value)
+{
+    if (at + digits > text.size())
+        return false;
+    value = 0;
+    for (size_t i = at; i < at + digits; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+void Register(sqlite3 *db, const std::string &name, std::shared_ptr<Source> source)
+{
+    auto *aux = new std::shared_ptr<Source>(std::move(source));
+    sqlite3_create_module_v2(db, name.c_str(), &TableModule, aux,
+        [](void *p) { delete static_cast<std::shared_ptr<Source> *>(p); });
+}
+
+bool Declaring()
+{
+    return DeclarationDepth > 0;
+}
+
+DeclaredType ParseDeclaredType(const char *declared)
+{
+    DeclaredType result;
+    if (!declared)
+        return result;
+    const std::string_view text(declared);
+    const size_t tag = text.find(TypeTag);
+    if (tag == std::string_view::npos)
+        return result;
+    const char *begin = text.data() + tag + sizeof TypeTag - 1;
+    const char *end = text.data() + text.size();
+    int type = 0;
+    auto [stop, error] = std::from_chars(begin, end, type);
+    if (error != std::errc() || stop == begin || type <= 0 || type > int(TFieldType::ftGuid))
+        return result;
+    int size = 0;
+    while (stop != end && *stop == ' ')
+        ++stop;
+    if (stop != end && *stop == '(') {
+        const auto parsed = std::from_chars(stop + 1, end, size);
+        if (parsed.ec != std::errc())
+            size = 0;
+    }
+    result.Valid = true;
+    result.Type = TFieldType(type);
+    result.Size = size;
+    return result;
+}
+
+bool ParseSqlDate(std::string_view text, int64_t &julianDay)
+{
+    int year = 0, month = 0, day = 0;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !ReadNumber(text, 0, 4, year)
+        || !ReadNumber(text, 5, 2, month) || !ReadNumber(text, 8, 2, day))
+        return false;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return false;
+    julianDay = date.toJulianDay();
+    return true;
+}
+
+bool ParseSqlTime(std::string_view text, int64_t &msecs)
+{
+    int hours = 0, minutes = 0, seconds = 0, fraction = 0;
+    if (text.size() < 5 || text[2] != ':' || !ReadNumber(text, 0, 2, hours)
+        || !ReadNumber(text, 3, 2, minutes))
+        return false;
+    if (text.size() > 5) {
+        if (text.size() < 8 || text[5] != ':' || !ReadNumber(text, 6, 2, seconds))
+            return false;
+        if (text.size() > 8) {
+            // Milliseconds: one to three digits after the point.
+            const size_t digits = text.size() - 9;
+            if (text[8] != '.' || digits < 1 || digits > 3
+                || !ReadNumber(text, 9, digits, fraction))
+                return false;
+            for (size_t i = digits; i < 3; ++i)
+                fraction *= 10;
+        }
+    }
+    if (hours > 23 || minutes > 59 || seconds > 59)
+        return false;
+    msecs = ((int64_t(hours) * 60 + minutes) * 60 + seconds) * 1000 + fraction;
+    return true;
+}
+
+bool ParseSqlDateTime(std::string_view text, int64_t &msecs)
+{
+    int64_t julianDay = 0;
+    if (text.size() < 10 || !ParseSqlDate(text.substr(0, 10), julianDay))
+        return false;
+    int64_t time = 0;
+    if (text.size() > 10
+        && ((text[10] != ' ' && text[10] != 'T') || !ParseSqlTime(text.substr(11), time)))
+        return false;
+    msecs = (julianDay - FirstDayOfEra) * MSecsPerDay + time;
+    return true;
+}
+
+} // namespace SqlVirtualTable

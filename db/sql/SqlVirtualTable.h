@@ -1,0 +1,51 @@
+#pragma once
+
+#include "db/paradox/TRecordSet.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct sqlite3;
+
+// Shows a loaded table to SQLite as a read-only virtual table without copying its rows.
+// Text columns are declared with the PXW_CYRL collation; equality constraints are answered from
+// per-column indexes built on first use and shared by every engine that reads the same rows.
+namespace SqlVirtualTable {
+
+// A loaded table as the engine registered it.
+struct Source
+{
+    QString Path;
+    std::shared_ptr<const TRecordSet> Rows;
+    // Called each time SQLite plans a statement over the table, so the engine knows which
+    // tables a statement reads.
+    std::function<void(Source &)> Planned;
+};
+
+// Registers the table under its name as an eponymous virtual table, replacing one of the same
+// name; SQLite matches table names ignoring ASCII letter case.
+void Register(sqlite3 *db, const std::string &name, std::shared_ptr<Source> source);
+
+// True while SQLite parses the declaration of one of our tables (its own statement, not the
+// user's), so that an authorizer lets it through.
+bool Declaring();
+
+// The field type and size a column was declared with, read back from sqlite3_column_decltype;
+// Valid is false for anything but a column of one of our tables.
+struct DeclaredType
+{
+    bool Valid = false;
+    TFieldType Type = TFieldType::ftUnknown;
+    int Size = 0;
+};
+DeclaredType ParseDeclaredType(const char *declared);
+
+// Dates, times and date-times are shown to SQL as ISO texts ("2024-03-01", "13:45:00",
+// "2024-03-01 13:45:00"), as SQLite's own date functions write them; these read them back.
+bool ParseSqlDate(std::string_view text, int64_t &julianDay);
+bool ParseSqlTime(std::string_view text, int64_t &msecs);
+bool ParseSqlDateTime(std::string_view text, int64_t &msecs);
+
+} // namespace SqlVirtualTable
