@@ -5,23 +5,10 @@
 
 namespace {
 
+// The fields a formula sees as variables: numbers and dates, BCD fields excepted.
 bool IsFormulaVariableType(TFieldType type)
 {
-    switch (type) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
-    case TFieldType::ftDate:
-    case TFieldType::ftTime:
-    case TFieldType::ftDateTime:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint:
-        return true;
-    default:
-        return false;
-    }
+    return (IsNumericType(type) && type != TFieldType::ftBCD) || IsDateTimeType(type);
 }
 
 enum class Direction { ToFieldNames, ToLabels };

@@ -19,25 +19,10 @@ bool ShowsIn(const TCondition &condition, const QString &fieldName)
 // The field's value as a number; false for a null and for types that hold no number.
 bool NumericValue(const TField &field, double &value)
 {
-    switch (field.DataType()) {
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
-    case TFieldType::ftBCD:
-    case TFieldType::ftDate:
-    case TFieldType::ftTime:
-    case TFieldType::ftDateTime:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint:
-        if (field.IsNull())
-            return false;
-        value = field.AsFloat();
-        return true;
-    default:
+    if (!(IsNumericType(field.DataType()) || IsDateTimeType(field.DataType())) || field.IsNull())
         return false;
-    }
+    value = field.AsFloat();
+    return true;
 }
 
 } // namespace

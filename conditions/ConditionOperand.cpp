@@ -89,23 +89,13 @@ bool TryStrToDateTime(const QString &text, double &value)
 
 bool ReadOperand(TFieldType type, const QString &text, const QDate &today, double &value)
 {
-    switch (type) {
-    case TFieldType::ftString:
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint:
+    // A BCD field compares as text.
+    if (type == TFieldType::ftString || (IsNumericType(type) && type != TFieldType::ftBCD)) {
         // The calculator's reader: only the locale's separator, no digit grouping, no
         // "inf" or "nan".
         return TextToFloat(ExpandDateMacros(text, today), FormatSettings().DecimalSeparator, value);
-    case TFieldType::ftDate:
-    case TFieldType::ftTime:
-    case TFieldType::ftDateTime:
-        return TryStrToDateTime(ExpandDateMacros(text, today), value);
-    default:
-        return false;
     }
+    if (IsDateTimeType(type))
+        return TryStrToDateTime(ExpandDateMacros(text, today), value);
+    return false;
 }

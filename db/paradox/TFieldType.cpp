@@ -62,6 +62,12 @@ bool IsNumericType(TFieldType type)
     }
 }
 
+bool IsDateTimeType(TFieldType type)
+{
+    return type == TFieldType::ftDate || type == TFieldType::ftTime
+        || type == TFieldType::ftDateTime;
+}
+
 bool IsBlobType(TFieldType type)
 {
     switch (type) {
