@@ -6,6 +6,7 @@
 #include <QScopeGuard>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -309,6 +310,52 @@ TxCustomFoCal::TxCustomFoCal(QObject *parent)
 
 TxCustomFoCal::~TxCustomFoCal() = default;
 
+// Where each "(" of a formula is closed, found in one pass over the text, so that a level
+// finds the end of a group at once instead of scanning it again at every depth.
+class TxCustomFoCal::TGroups
+{
+public:
+    // Groups deeper than maxDepth are never read, so they are counted but not recorded.
+    TGroups(QStringView text, int maxDepth)
+    {
+        std::vector<std::size_t> unclosed; // indexes into FPairs
+        qsizetype unrecorded = 0;
+        for (const QChar &c : text) {
+            if (c == u'(') {
+                if (unclosed.size() < std::size_t(maxDepth)) {
+                    unclosed.push_back(FPairs.size());
+                    FPairs.push_back({&c, nullptr});
+                } else {
+                    ++unrecorded;
+                }
+            } else if (c == u')') {
+                if (unrecorded > 0) {
+                    --unrecorded;
+                } else if (!unclosed.empty()) {
+                    FPairs[unclosed.back()].Close = &c;
+                    unclosed.pop_back();
+                }
+            }
+        }
+    }
+
+    // The ")" that closes the "(" at open; nullptr when the text ends first.
+    const QChar *ClosingOf(const QChar *open) const
+    {
+        const auto pair = std::lower_bound(FPairs.begin(), FPairs.end(), open,
+            [](const TPair &p, const QChar *position) { return p.Open < position; });
+        return pair != FPairs.end() && pair->Open == open ? pair->Close : nullptr;
+    }
+
+private:
+    struct TPair
+    {
+        const QChar *Open;
+        const QChar *Close;
+    };
+    std::vector<TPair> FPairs; // in the order of their "("
+};
+
 double TxCustomFoCal::Evaluate(const QString &text)
 {
     QString compact;
@@ -317,10 +364,13 @@ double TxCustomFoCal::Evaluate(const QString &text)
         if (c != u' ' && c != u'\t')
             compact += c;
     }
-    return EvaluateLevel(compact.toUpper());
+    // Every group is evaluated as a view of this one text: nesting costs no copies.
+    const QString upper = std::move(compact).toUpper();
+    const TGroups groups(upper, MaxNestingDepth + 1);
+    return EvaluateLevel(upper, groups);
 }
 
-double TxCustomFoCal::EvaluateLevel(QString text)
+double TxCustomFoCal::EvaluateLevel(QStringView text, const TGroups &groups)
 {
     const NestingGuard guard(FDepth);
     const auto stacks = std::make_unique<LevelStacks>();
@@ -330,8 +380,12 @@ double TxCustomFoCal::EvaluateLevel(QString text)
     const qsizetype size = text.size();
     qsizetype pos = 0;
 
+    // A number starting with "." or "," reads that character as the decimal separator.
     const auto readNumber = [&]() {
         const qsizetype start = pos;
+        const bool leadingPoint = text.at(pos) == u'.' || text.at(pos) == u',';
+        if (leadingPoint)
+            ++pos;
         while (pos < size) {
             const QChar c = text.at(pos);
             const bool taken = IsAsciiDigit(c) || c == separator
@@ -342,8 +396,14 @@ double TxCustomFoCal::EvaluateLevel(QString text)
                 break;
             ++pos;
         }
+        QStringView number = text.mid(start, pos - start);
+        QString withSeparator;
+        if (leadingPoint && number.front() != separator) {
+            withSeparator = separator + number.mid(1).toString();
+            number = withSeparator;
+        }
         double value = 0;
-        if (!TextToFloat(QStringView(text).mid(start, pos - start), separator, value))
+        if (!TextToFloat(number, separator, value))
             throw ExCustomFoCalError(MsgInvalidNumber);
         operands.Push(value);
     };
@@ -376,12 +436,10 @@ double TxCustomFoCal::EvaluateLevel(QString text)
             ++pos;
             break;
         case u'(':
-            operands.Push(ReadGroup(text, pos));
+            operands.Push(ReadGroup(text, pos, groups));
             break;
         case u'.':
         case u',':
-            if (c != separator)
-                text[pos] = separator;
             readNumber();
             break;
         default:
@@ -390,7 +448,7 @@ double TxCustomFoCal::EvaluateLevel(QString text)
                 break;
             }
             // DIV and MOD are operators even when letters follow; those are read again.
-            const QStringView three = QStringView(text).mid(pos, 3);
+            const QStringView three = text.mid(pos, 3);
             if (three == u"DIV" || three == u"MOD") {
                 PushOperator(operands, operators, three == u"DIV" ? TOpCode::Div : TOpCode::Mod);
                 pos += 3;
@@ -401,7 +459,7 @@ double TxCustomFoCal::EvaluateLevel(QString text)
                 ++pos;
             if (pos == start || IsAsciiDigit(text.at(start)))
                 throw ExCustomFoCalError(MsgInvalidIdentifier);
-            const QString name = text.mid(start, pos - start);
+            const QString name = text.mid(start, pos - start).toString();
             const bool parenthesis = pos < size && text.at(pos) == u'(';
             if (const TVariable *variable = FindVariable(name)) {
                 operands.Push(variable->Value);
@@ -410,11 +468,11 @@ double TxCustomFoCal::EvaluateLevel(QString text)
                 const TFloatFunction f = function->Function;
                 if (!parenthesis)
                     throw ExCustomFoCalError(MsgOpeningExpected);
-                operands.Push(f(ReadGroup(text, pos)));
+                operands.Push(f(ReadGroup(text, pos, groups)));
             } else if (parenthesis) {
                 if (!FOnFunction)
                     throw ExCustomFoCalError(MsgUnknownFunction);
-                double v = ReadGroup(text, pos);
+                double v = ReadGroup(text, pos, groups);
                 // Copied: the handler may replace itself.
                 const TFunctionEvent handler = FOnFunction;
                 if (!handler(name, v))
@@ -438,26 +496,18 @@ double TxCustomFoCal::EvaluateLevel(QString text)
     return result;
 }
 
-double TxCustomFoCal::ReadGroup(const QString &text, qsizetype &pos)
+double TxCustomFoCal::ReadGroup(QStringView text, qsizetype &pos, const TGroups &groups)
 {
-    // Refuse before scanning, so that a flood of "(" costs no more than the allowed depth.
     if (FDepth >= MaxNestingDepth + 1)
         throw EOpStackError(MsgStackOverflow);
     const qsizetype open = pos;
-    int level = 0;
-    qsizetype i = open;
-    for (; i < text.size(); ++i) {
-        if (text.at(i) == u'(') {
-            ++level;
-        } else if (text.at(i) == u')') {
-            if (--level == 0)
-                break;
-        }
-    }
-    if (i >= text.size())
+    const QChar *closing = groups.ClosingOf(text.begin() + open);
+    // A group closes inside the group around it, so a partner found lies within this level.
+    if (!closing)
         throw ExCustomFoCalError(MsgClosingMismatch);
-    pos = i + 1;
-    return EvaluateLevel(text.mid(open + 1, i - open - 1));
+    const qsizetype close = closing - text.begin();
+    pos = close + 1;
+    return EvaluateLevel(text.mid(open + 1, close - open - 1), groups);
 }
 
 void TxCustomFoCal::ApplyTop(TDoubleStack &operands, TOpStack &operators)

@@ -158,8 +158,9 @@ protected:
     static int Precedence(TOpCode op);
 
 private:
-    double EvaluateLevel(QString text);
-    double ReadGroup(const QString &text, qsizetype &pos);
+    class TGroups;
+    double EvaluateLevel(QStringView text, const TGroups &groups);
+    double ReadGroup(QStringView text, qsizetype &pos, const TGroups &groups);
     static void ApplyTop(TDoubleStack &operands, TOpStack &operators);
     static void PushOperator(TDoubleStack &operands, TOpStack &operators, TOpCode op);
     const TVariable *FindVariable(const QString &name) const;

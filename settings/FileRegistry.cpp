@@ -1,22 +1,27 @@
 #include "settings/FileRegistry.h"
 
+#include "settings/FileLock.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
 const QString FormatName = QStringLiteral("Tarnwell Software settings");
-// Writes take milliseconds; a lock this old whose holder left no name is abandoned.
-constexpr int StaleLockMilliseconds = 2000;
 constexpr int FormatVersion = 1;
 // Far beyond anything the program writes; a larger file is not ours and is not read into memory.
 constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
@@ -203,6 +208,17 @@ QString WithPath(const QString &text, const QString &path)
     return text.arg(QDir::toNativeSeparators(path));
 }
 
+bool SyncToDisk(QFile &file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
 } // namespace
 
 // An open key: the values as the file held them when it was opened, refreshed after each write.
@@ -280,12 +296,17 @@ private:
     void Write(const QString &name, const QString &member, const QJsonValue &data)
     {
         std::vector<TStoredValue> after;
+        const auto store = [&](TFileRegistry::TImage &image) {
+            const bool changed = StoreValue(image.Keys, FPath, name, member, data);
+            after = ValuesOf(image.Keys[FindKey(image.Keys, FPath)]);
+            return changed;
+        };
         try {
-            FStore.Change([&](TFileRegistry::TImage &image) {
-                const bool changed = StoreValue(image.Keys, FPath, name, member, data);
-                after = ValuesOf(image.Keys[FindKey(image.Keys, FPath)]);
-                return changed;
-            });
+            // A value the file holds already needs neither the lock nor a new file, so writing
+            // it again also succeeds where the user may only read the store.
+            TFileRegistry::TImage current = FStore.Load();
+            if (current.Damaged || store(current))
+                FStore.Change(store);
         } catch (const ERegistryException &e) {
             throw ERegistryException(
                 QStringLiteral("Failed to set data for '%1': %2").arg(name, e.Message()));
@@ -313,6 +334,19 @@ TFileRegistry::~TFileRegistry() = default;
 QString TFileRegistry::LockFilePath() const
 {
     return FFilePath + QStringLiteral(".lock");
+}
+
+QString TFileRegistry::SavingFilePath() const
+{
+    return TargetFilePath() + QStringLiteral(".saving");
+}
+
+QString TFileRegistry::TargetFilePath() const
+{
+    // A store that is a link to a file elsewhere (kept with the user's other settings) stays
+    // a link: the file it points to is the one replaced.
+    const QFileInfo store(FFilePath);
+    return store.isSymLink() ? store.symLinkTarget() : FFilePath;
 }
 
 TFileRegistry::TImage TFileRegistry::Load() const
@@ -358,20 +392,36 @@ void TFileRegistry::Save(const TImage &image) const
     root.insert(QStringLiteral("Format"), FormatName);
     root.insert(QStringLiteral("Version"), FormatVersion);
     root.insert(KeysMember, image.Keys);
-    const bool isNew = !QFileInfo::exists(FFilePath);
-
-    QSaveFile file(FFilePath);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ERegistryException(
-            WithPath(QStringLiteral("Cannot write the settings file %1: "), FFilePath)
-            + file.errorString());
-    if (isNew) // the search history and the like concern nobody but the user
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray data = QJsonDocument(root).toJson(QJsonDocument::Indented);
-    if (file.write(data) != data.size() || !file.commit())
-        throw ERegistryException(
-            WithPath(QStringLiteral("Cannot write the settings file %1: "), FFilePath)
-            + file.errorString());
+
+    // The new file is written whole beside the old one and then takes its place in one step, so
+    // a reader, a killed writer or a power cut leaves the old file or the new one. Only a lock
+    // holder writes there, so whatever a killed writer left under that name is simply replaced.
+    const QString target = TargetFilePath();
+    const QString saving = SavingFilePath();
+    const auto failure = [&](const QString &reason) {
+        QFile::remove(saving);
+        return ERegistryException(
+            WithPath(QStringLiteral("Cannot write the settings file %1: "), FFilePath) + reason);
+    };
+    // The search history and the like concern nobody but the user; rights the user gave the
+    // file stay.
+    const QFile::Permissions permissions = QFileInfo::exists(target)
+        ? QFile::permissions(target)
+        : QFile::ReadOwner | QFile::WriteOwner;
+    QFile::remove(saving);
+    QFile file(saving);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissions)
+        || !file.setPermissions(permissions)) // past the user's file-creation mask
+        throw failure(file.errorString());
+    if (file.write(data) != data.size() || !SyncToDisk(file))
+        throw failure(file.errorString());
+    file.close();
+    std::error_code error;
+    std::filesystem::rename(
+        QFileInfo(saving).filesystemFilePath(), QFileInfo(target).filesystemFilePath(), error);
+    if (error)
+        throw failure(QString::fromLocal8Bit(error.message()));
 }
 
 void TFileRegistry::SetAsideDamaged(const TImage &image) const
@@ -388,42 +438,15 @@ void TFileRegistry::SetAsideDamaged(const TImage &image) const
         qPrintable(QDir::toNativeSeparators(aside)));
 }
 
-void TFileRegistry::RemoveLeftoverTemporaries() const
-{
-    // Every writer holds the lock while its temporary file exists, so under the lock a
-    // temporary beside the store belongs to a program that died mid-write. Only files that are
-    // empty or begin as this program writes the store are taken for such leftovers; anything
-    // else the user keeps under a similar name stays.
-    const QFileInfo store(FFilePath);
-    QDir folder = store.absoluteDir();
-    const QString pattern = store.fileName() + QStringLiteral(".??????");
-    const QByteArray ownBeginning = QByteArrayLiteral("{\n    \"Format\": \"")
-        + FormatName.toUtf8() + '"';
-    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden)) {
-        QFile leftover(folder.filePath(name));
-        if (!leftover.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray beginning = leftover.read(ownBeginning.size());
-        leftover.close();
-        if (ownBeginning.startsWith(beginning)) // an empty file included
-            leftover.remove();
-    }
-}
-
 void TFileRegistry::Change(const std::function<bool(TImage &)> &change)
 {
     const QString folder = QFileInfo(FFilePath).absolutePath();
     if (!QDir().mkpath(folder))
         throw ERegistryException(WithPath(QStringLiteral("Cannot create the folder %1"), folder));
-    QLockFile lock(LockFilePath());
-    // A program killed between creating the lock file and writing its name into it leaves an
-    // empty lock that would otherwise keep everyone out for half a minute. A live holder keeps
-    // an operating-system lock on the file, which stops anyone removing it however old it is.
-    lock.setStaleLockTime(StaleLockMilliseconds);
-    if (!lock.tryLock(FLockTimeout))
+    TFileLock lock(LockFilePath());
+    if (!lock.TryLock(FLockTimeout))
         throw ERegistryException(WithPath(
             QStringLiteral("The settings file %1 is locked by another program"), FFilePath));
-    RemoveLeftoverTemporaries();
     TImage image = Load();
     if (image.Damaged) {
         SetAsideDamaged(image);

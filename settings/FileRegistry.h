@@ -24,6 +24,8 @@ public:
 
     const QString &FilePath() const { return FFilePath; }
     QString LockFilePath() const;
+    // Where a change writes the new file before it replaces the old one.
+    QString SavingFilePath() const;
     // How long a change waits for another program's change to end before it fails.
     void SetLockTimeout(int milliseconds) { FLockTimeout = milliseconds; }
 
@@ -50,7 +52,7 @@ private:
     void Change(const std::function<bool(TImage &)> &change);
     void Save(const TImage &image) const;
     void SetAsideDamaged(const TImage &image) const;
-    void RemoveLeftoverTemporaries() const;
+    QString TargetFilePath() const;
 
     QString FFilePath;
     int FLockTimeout = 5000;

@@ -111,6 +111,8 @@ void tst_xCalc::evaluates_data()
     };
     add("left to right", QStringLiteral("1-2*3-4"), -9);
     add("power left to right", QStringLiteral("2^3^2"), 64);
+    add("power before times", QStringLiteral("2*3^2"), 18);
+    add("power before divide", QStringLiteral("18/3^2"), 2);
     add("comparison chain", QStringLiteral("1<2<3"), 1);
     add("unary minus times", QStringLiteral("-2*3"), -6);
     add("unary minus plus", QStringLiteral("-2+3"), 1);
@@ -161,6 +163,7 @@ void tst_xCalc::evaluates_data()
     add("sqrt", QStringLiteral("sqrt(16)"), 4);
     add("nested groups", QStringLiteral("((1+2)*(3+4))"), 21);
     add("leading point", QStringLiteral(".5+1"), 1.5);
+    add("leading point in a group", QStringLiteral("2*(1+(.5))"), 3);
     add("trailing point", QStringLiteral("5.+1"), 6);
     add("cyrillic variable", QStringLiteral("цена*2"), 14);
 }

@@ -1,3 +1,4 @@
+#include "settings/FileLock.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
 
@@ -7,12 +8,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -51,11 +54,42 @@ bool IsPayload(const QString &text)
     return ok && text == Payload(n);
 }
 
+// The identity of the file at path and the time it was last written.
+struct TFileStamp
+{
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    timespec Written {};
+
+    static TFileStamp Of(const QString &path)
+    {
+        struct stat status = {};
+        ::stat(QFile::encodeName(path).constData(), &status);
+        return {status.st_dev, status.st_ino, status.st_mtim};
+    }
+    bool operator==(const TFileStamp &other) const
+    {
+        return Device == other.Device && Inode == other.Inode
+            && Written.tv_sec == other.Written.tv_sec && Written.tv_nsec == other.Written.tv_nsec;
+    }
+};
+
 // Child modes: the test starts copies of itself as other running programs.
 //   --writer FILE PREFIX COUNT: writes COUNT integer values PREFIX0.. into the shared key
-//   --churn FILE: rewrites a large payload forever, until it is killed
+//   --churn FILE: rewrites a large payload forever, until it is killed, printing the number of
+//     each write it finished
+//   --hold-lock FILE: takes the store's lock, prints "locked" and keeps it until it is killed
 int RunChild(const QStringList &args)
 {
+    if (args.value(1) == QLatin1String("--hold-lock")) {
+        TFileLock lock(args.value(2));
+        if (!lock.TryLock(30000))
+            return 1;
+        std::printf("locked\n");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+    }
     TFileRegistry store(args.value(2));
     store.SetLockTimeout(30000);
     if (args.value(1) == QLatin1String("--writer")) {
@@ -69,6 +103,8 @@ int RunChild(const QStringList &args)
     for (int n = 0;; ++n) {
         auto key = store.OpenKey(Key, true);
         key->WriteString(QStringLiteral("Payload"), Payload(n));
+        std::printf("%d\n", n);
+        std::fflush(stdout);
     }
 }
 
@@ -124,6 +160,21 @@ private slots:
         QCOMPARE(values[0].toObject(), QJsonObject({{"Name", "Font\\Name"}, {"String", "Arial"}}));
         QCOMPARE(values[1].toObject(), QJsonObject({{"Name", "Font\\Size"}, {"Integer", 10}}));
         QVERIFY(!store.KeyExists(Key + QStringLiteral("\\Font")));
+        // The search history and the like concern nobody but the user.
+        QCOMPARE(QFile::permissions(StorePath()) & ~(QFile::ReadUser | QFile::WriteUser),
+            QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void aStoreThatIsALinkStaysALink()
+    {
+        const QString kept = FDir.filePath(QStringLiteral("store/kept/registry.json"));
+        QDir().mkpath(QFileInfo(kept).absolutePath());
+        TFileRegistry(kept).OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 1);
+        QVERIFY(QFile::link(kept, StorePath()));
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 2);
+        QVERIFY(QFileInfo(StorePath()).isSymLink());
+        QCOMPARE(TFileRegistry(kept).OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), 2);
     }
 
     void namesIgnoreLetterCaseAndKeepTheirFirstSpelling()
@@ -290,12 +341,12 @@ private slots:
         TFileRegistry store(StorePath());
         store.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 1);
         store.SetLockTimeout(200);
-        QLockFile other(store.LockFilePath());
-        QVERIFY(other.lock());
+        TFileLock other(store.LockFilePath());
+        QVERIFY(other.TryLock(0));
         auto key = store.OpenKey(Key, true);
         QVERIFY_THROWS_EXCEPTION(ERegistryException, key->WriteInteger(QStringLiteral("V"), 2));
         QCOMPARE(key->ReadInteger(QStringLiteral("V")), 1);
-        other.unlock();
+        other.Unlock();
         key->WriteInteger(QStringLiteral("V"), 2);
         QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), 2);
     }
@@ -322,7 +373,41 @@ private slots:
                 QCOMPARE(key->ReadInteger(prefix + QString::number(i)), i);
     }
 
-    // Beside the store: what a killed writer left goes at the next write, the user's files stay.
+    void aParentKeyIsWrittenWhereOnlyItsSubKeyExists()
+    {
+        TFileRegistry store(StorePath());
+        const QString parent = Key + QStringLiteral("\\A\\B");
+        const QString child = parent + QStringLiteral("\\C");
+        store.OpenKey(child, true)->WriteInteger(QStringLiteral("V"), 1);
+        store.OpenKey(parent, true)->WriteInteger(QStringLiteral("V"), 2);
+        QCOMPARE(store.OpenKey(child, false)->ReadInteger(QStringLiteral("V")), 1);
+        QCOMPARE(store.OpenKey(parent, false)->ReadInteger(QStringLiteral("V")), 2);
+    }
+
+    void aValueTheFileHoldsAlreadyLeavesTheFileAlone()
+    {
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteString(QStringLiteral("Name"), QStringLiteral("Петров"));
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("Size"), 10);
+        const TFileStamp before = TFileStamp::Of(StorePath());
+        QThread::msleep(20); // a new file would carry a later time
+        // Another program holds the lock: writing what is there already does not need it.
+        TFileLock other(store.LockFilePath());
+        QVERIFY(other.TryLock(0));
+        store.SetLockTimeout(0);
+        auto key = store.OpenKey(Key.toLower(), true);
+        key->WriteString(QStringLiteral("NAME"), QStringLiteral("Петров"));
+        key->WriteInteger(QStringLiteral("Size"), 10);
+        QVERIFY(TFileStamp::Of(StorePath()) == before);
+        QVERIFY_THROWS_EXCEPTION(
+            ERegistryException, key->WriteString(QStringLiteral("Name"), QStringLiteral("петров")));
+        other.Unlock();
+        key->WriteInteger(QStringLiteral("Size"), 11);
+        QVERIFY(!(TFileStamp::Of(StorePath()) == before));
+    }
+
+    // Beside the store: what a killed writer left goes at the next write; the user's files,
+    // copies of the store among them, stay.
     void leftoversOfKilledWritersGoButOtherFilesStay()
     {
         TFileRegistry store(StorePath());
@@ -332,16 +417,17 @@ private slots:
         const auto put = [&folder](const QString &name, const QByteArray &content) {
             WriteAll(folder.filePath(name), content);
         };
+        put(QFileInfo(store.SavingFilePath()).fileName(), whole.left(whole.size() / 2));
+        put(QStringLiteral("registry.json.backup"), whole);
         put(QStringLiteral("registry.json.aB3xQz"), {});
-        put(QStringLiteral("registry.json.Qw12Er"), whole.left(whole.size() / 2));
-        put(QStringLiteral("registry.json.backup"), "my own notes");
         put(QStringLiteral("registry.json.old"), whole.left(20));
         store.OpenKey(Key, true)->WriteInteger(QStringLiteral("N"), 2);
         QStringList left = folder.entryList(QDir::Files | QDir::Hidden);
         left.removeAll(QStringLiteral("registry.json.lock"));
         QCOMPARE(left,
-            QStringList({QStringLiteral("registry.json"), QStringLiteral("registry.json.backup"),
-                QStringLiteral("registry.json.old")}));
+            QStringList({QStringLiteral("registry.json"), QStringLiteral("registry.json.aB3xQz"),
+                QStringLiteral("registry.json.backup"), QStringLiteral("registry.json.old")}));
+        QCOMPARE(ReadAll(folder.filePath(QStringLiteral("registry.json.backup"))), whole);
         QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("N")), 2);
     }
 
@@ -351,38 +437,47 @@ private slots:
         store.OpenKey(Key, true)->WriteString(QStringLiteral("Payload"), Payload(0));
         auto *random = QRandomGenerator::global();
         int checkedReads = 0;
-        int furthestStep = 0;
+        // Meanwhile a reader never sees half a file.
+        const auto readWholeFile = [&] {
+            ++checkedReads;
+            return QJsonDocument::fromJson(ReadAll(StorePath())).isObject();
+        };
         for (int round = 0; round < 12; ++round) {
             QProcess *child = StartChild({"--churn", StorePath()});
-            QVERIFY(child->waitForStarted());
-            QElapsedTimer running;
-            running.start();
-            const int lifetime = 30 + int(random->bounded(150));
-            // Meanwhile a reader never sees half a file.
-            while (running.elapsed() < lifetime) {
-                const QJsonDocument seen = QJsonDocument::fromJson(ReadAll(StorePath()));
-                QVERIFY(seen.isObject());
-                ++checkedReads;
+            // The writer is killed a random while after it reported its second write, however
+            // long it took to start, so that it dies busy writing.
+            QByteArray reports;
+            const QDeadlineTimer starting(120000);
+            while (reports.count('\n') < 2) {
+                QVERIFY2(!starting.hasExpired() && child->state() != QProcess::NotRunning,
+                    "the writer did not start writing");
+                QVERIFY(readWholeFile());
+                child->waitForReadyRead(5);
+                reports += child->readAllStandardOutput();
             }
+            QElapsedTimer busy;
+            busy.start();
+            const int lifetime = int(random->bounded(40));
+            while (busy.elapsed() < lifetime)
+                QVERIFY(readWholeFile());
             child->kill();
             QVERIFY(child->waitForFinished());
             delete child;
 
-            const QByteArray after = ReadAll(StorePath());
-            QVERIFY(QJsonDocument::fromJson(after).isObject());
-            auto key = store.OpenKey(Key, false);
-            const QString payload = key->ReadString(QStringLiteral("Payload"));
+            QVERIFY(readWholeFile());
+            const QString payload
+                = store.OpenKey(Key, false)->ReadString(QStringLiteral("Payload"));
             QVERIFY(IsPayload(payload));
-            furthestStep = std::max(furthestStep, payload.section(QLatin1Char(':'), 0, 0).toInt());
+            // What it finished stays: at least its second write.
+            QVERIFY(payload.section(QLatin1Char(':'), 0, 0).toInt() >= 1);
         }
-        // The writers were killed while they were busy, not before they began.
-        QVERIFY(furthestStep > 0);
         QVERIFY(checkedReads > 0);
         QVERIFY(DamagedCopies().isEmpty());
-        // The lock of the killed program does not keep the next one out.
-        store.SetLockTimeout(10000);
-        store.OpenKey(Key, true)->WriteString(QStringLiteral("Payload"), Payload(1));
-        QCOMPARE(store.OpenKey(Key, false)->ReadString(QStringLiteral("Payload")), Payload(1));
+        // The lock of the killed program is free at once.
+        store.SetLockTimeout(0);
+        store.OpenKey(Key, true)->WriteString(QStringLiteral("Payload"), QStringLiteral("last"));
+        QCOMPARE(store.OpenKey(Key, false)->ReadString(QStringLiteral("Payload")),
+            QStringLiteral("last"));
         // Nothing but the store and its lock is left in the folder.
         const QStringList left
             = QDir(FDir.filePath(QStringLiteral("store"))).entryList(QDir::Files | QDir::Hidden);
@@ -390,6 +485,23 @@ private slots:
             QVERIFY2(name == QLatin1String("registry.json")
                     || name == QLatin1String("registry.json.lock"),
                 qPrintable(name));
+    }
+
+    void aKilledProgramsLockIsFreeAtOnce()
+    {
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 1);
+        store.SetLockTimeout(0);
+        QProcess *holder = StartChild({"--hold-lock", store.LockFilePath()});
+        QVERIFY(holder->waitForReadyRead(120000));
+        QCOMPARE(holder->readAllStandardOutput(), QByteArray("locked\n"));
+        auto key = store.OpenKey(Key, true);
+        QVERIFY_THROWS_EXCEPTION(ERegistryException, key->WriteInteger(QStringLiteral("V"), 2));
+        holder->kill();
+        QVERIFY(holder->waitForFinished());
+        delete holder;
+        key->WriteInteger(QStringLiteral("V"), 2);
+        QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), 2);
     }
 };
 
@@ -399,7 +511,8 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     if (args.size() > 2 && args[1].startsWith(QLatin1String("--"))
         && args[1] != QLatin1String("--"))
-        if (args[1] == QLatin1String("--writer") || args[1] == QLatin1String("--churn"))
+        if (args[1] == QLatin1String("--writer") || args[1] == QLatin1String("--churn")
+            || args[1] == QLatin1String("--hold-lock"))
             return RunChild(args);
     TestFileRegistry test;
     QTEST_SET_MAIN_SOURCE_PATH
