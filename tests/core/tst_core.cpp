@@ -1,8 +1,11 @@
 #include "core/Exception.h"
 #include "core/TColor.h"
 #include "core/TExList.h"
+#include "core/TFont.h"
 #include "core/TFormatSettings.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QtTest>
@@ -44,6 +47,46 @@ private slots:
         QCOMPARE(FloatToStr(2.5), QStringLiteral("2,5"));
     }
 
+    void classicFacesResolveToMetricCompatibleFonts_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("drawnWith");
+        QTest::newRow("the dialogs' Tahoma") << "Tahoma"
+                                             << "Tahoma";
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
+                                       << "Liberation Sans";
+        QTest::newRow("Arial") << "Arial"
+                               << "Liberation Sans";
+    }
+    void classicFacesResolveToMetricCompatibleFonts()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QString, drawnWith);
+        QCOMPARE(QFontInfo(TFont(asked, 8).ToQFont()).family(), drawnWith);
+    }
+
+    // Labels that size themselves to their text must end before what the form puts beside them.
+    void dialogLabelsFitTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("room");
+        // The detail dialog: beside the right-aligned field name at 215, and inside the display
+        // format group box, 286 wide, from 8.
+        QTest::newRow("display in") << "&Отображение в колонке:" << 215 - 4;
+        QTest::newRow("detail format") << "Формат &колонки детального отображения:" << 286 - 8 - 2;
+        QTest::newRow("column format") << "&Формат колонки:" << 286 - 8 - 2;
+    }
+    void dialogLabelsFitTheirPlaces()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, room);
+        TFont font(QStringLiteral("Tahoma"), 8, 0, clBlack, Charsets::RUSSIAN_CHARSET);
+        const QFontMetrics metrics(font.ToQFont());
+        const QString shown = QString(caption).remove(u'&');
+        QVERIFY2(metrics.horizontalAdvance(shown) < room,
+            qPrintable(QString::number(metrics.horizontalAdvance(shown))));
+    }
+
     void colourTexts_data()
     {
         QTest::addColumn<QString>("text");
@@ -51,12 +94,11 @@ private slots:
         QTest::addColumn<int>("color");
         QTest::addColumn<QString>("written");
         QTest::newRow("identifier") << "clRed" << true << int(clRed) << "clRed";
-        QTest::newRow("identifier, any case") << "CLBTNFACE" << true << int(clBtnFace)
-                                              << "clBtnFace";
-        QTest::newRow("system colour by number") << "-2147483633" << true << int(clBtnFace)
-                                                 << "clBtnFace";
-        QTest::newRow("hex of a plain colour") << "$00E6E7F7" << true << 0x00E6E7F7
-                                               << "$00E6E7F7";
+        QTest::newRow("identifier, any case")
+            << "CLBTNFACE" << true << int(clBtnFace) << "clBtnFace";
+        QTest::newRow("system colour by number")
+            << "-2147483633" << true << int(clBtnFace) << "clBtnFace";
+        QTest::newRow("hex of a plain colour") << "$00E6E7F7" << true << 0x00E6E7F7 << "$00E6E7F7";
         QTest::newRow("hex that names a colour") << "$000000FF" << true << int(clRed) << "clRed";
         QTest::newRow("decimal") << "14084071" << true << 14084071 << "$00D6E7E7";
         QTest::newRow("none") << "clNone" << true << int(clNone) << "clNone";
@@ -113,8 +155,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("two-digit year") << "dd.mm.yy" << QDate(1998, 8, 21) << "21.08.98";
         QTest::newRow("four-digit year") << "dd.mm.yyyy" << QDate(2003, 1, 5) << "05.01.2003";
-        QTest::newRow("separator placeholder") << "dd/mm/yyyy" << QDate(2003, 1, 5)
-                                               << "05.01.2003";
+        QTest::newRow("separator placeholder") << "dd/mm/yyyy" << QDate(2003, 1, 5) << "05.01.2003";
         QTest::newRow("short day and month") << "d.m.yyyy" << QDate(2003, 1, 5) << "5.1.2003";
     }
     void datesInTheDirectoryFormats()
