@@ -58,12 +58,15 @@ void TxYellowLabel::SetAlignment(TAlignment value)
 
 TFont TxYellowLabel::Font() const
 {
-    return TFont::FromQFont(font(), FFontColor);
+    TFont current = TFont::FromQFont(font(), FFontColor);
+    current.SetCharset(FFontCharset);
+    return current;
 }
 
 void TxYellowLabel::SetFont(const TFont &value)
 {
     FFontColor = value.Color();
+    FFontCharset = value.Charset();
     setFont(value.ToQFont());
     update();
 }

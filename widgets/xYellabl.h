@@ -88,6 +88,8 @@ private:
     int FSpeed = DefaultSpeed;
     QStringList FLines;
     TAlignment FAlignment = TAlignment::taLeftJustify;
+    // What a TFont carries beside the QFont, which is the widget's own font().
     TColor FFontColor = Colors::clWindowText;
+    int FFontCharset = Charsets::DEFAULT_CHARSET;
     bool FAutoSize = false;
 };

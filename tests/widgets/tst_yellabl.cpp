@@ -442,6 +442,7 @@ void tst_xYellabl::detailNoteTextTakesTwoLines()
     label.SetFont(TFont(QStringLiteral("Tahoma"), 8, 0, clBlack, Charsets::RUSSIAN_CHARSET));
     label.SetCaption(QStringLiteral("Формат детального отображения должен содер- жать текст \" "
                                     "%s \". Пример: Количество: %s кг."));
+    QCOMPARE(label.Font().Charset(), Charsets::RUSSIAN_CHARSET);
     const QImage image = Opened(label, dpr);
     // Text rectangle 3..268 x 3..32, in device pixels.
     const int n = int(dpr);
