@@ -94,11 +94,12 @@ private slots:
         QTest::addColumn<int>("color");
         QTest::addColumn<QString>("written");
         QTest::newRow("identifier") << "clRed" << true << int(clRed) << "clRed";
-        QTest::newRow("identifier, any case")
-            << "CLBTNFACE" << true << int(clBtnFace) << "clBtnFace";
-        QTest::newRow("system colour by number")
-            << "-2147483633" << true << int(clBtnFace) << "clBtnFace";
-        QTest::newRow("hex of a plain colour") << "$00E6E7F7" << true << 0x00E6E7F7 << "$00E6E7F7";
+        QTest::newRow("identifier, any case") << "CLBTNFACE" << true << int(clBtnFace)
+                                              << "clBtnFace";
+        QTest::newRow("system colour by number") << "-2147483633" << true << int(clBtnFace)
+                                                 << "clBtnFace";
+        QTest::newRow("hex of a plain colour") << "$00E6E7F7" << true << 0x00E6E7F7
+                                               << "$00E6E7F7";
         QTest::newRow("hex that names a colour") << "$000000FF" << true << int(clRed) << "clRed";
         QTest::newRow("decimal") << "14084071" << true << 14084071 << "$00D6E7E7";
         QTest::newRow("none") << "clNone" << true << int(clNone) << "clNone";
@@ -155,7 +156,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::newRow("two-digit year") << "dd.mm.yy" << QDate(1998, 8, 21) << "21.08.98";
         QTest::newRow("four-digit year") << "dd.mm.yyyy" << QDate(2003, 1, 5) << "05.01.2003";
-        QTest::newRow("separator placeholder") << "dd/mm/yyyy" << QDate(2003, 1, 5) << "05.01.2003";
+        QTest::newRow("separator placeholder") << "dd/mm/yyyy" << QDate(2003, 1, 5)
+                                               << "05.01.2003";
         QTest::newRow("short day and month") << "d.m.yyyy" << QDate(2003, 1, 5) << "5.1.2003";
     }
     void datesInTheDirectoryFormats()
