@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "core/Exception.h"
+#include "core/TFont.h"
 
 #include <QEvent>
 #include <QMessageBox>
@@ -12,7 +13,10 @@ const char HintProperty[] = "phonebookHint";
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{ }
+{
+    // The dialogs ask for Tahoma by name, through TFont or a plain QFont.
+    RegisterClassicFonts();
+}
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {

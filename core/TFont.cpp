@@ -1,14 +1,51 @@
 #include "core/TFont.h"
 
+#include <QFile>
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QGuiApplication>
+#include <optional>
 
 namespace {
 // Pixels per point at the toolkit's reference resolution of 96 dots per inch.
 constexpr double PixelsPerPoint = 96.0 / 72.0;
+
+const QString Tahoma = QStringLiteral("Tahoma");
+
+// Debian's fonts-wine ships Wine's Tahoma, drawn to the original's metrics, in a folder that
+// fontconfig does not search.
+const char *const WineTahomaFiles[]
+    = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
+
+bool HasFamily(const QString &family)
+{
+    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+}
 } // namespace
+
+bool RegisterClassicFonts()
+{
+    static std::optional<bool> tahoma;
+    if (tahoma)
+        return *tahoma;
+    // Fonts can be added only once the GUI application exists; until then nothing is decided.
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return false;
+    if (!HasFamily(Tahoma)) {
+        for (const char *file : WineTahomaFiles) {
+            if (QFile::exists(QString::fromLatin1(file)))
+                QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        }
+    }
+    tahoma = HasFamily(Tahoma);
+    return *tahoma;
+}
 
 QString SubstituteFontFamily(const QString &name)
 {
+    // The dialogs' Tahoma 8 pt: the text of each label and note was fitted to its widths.
+    if (name.compare(Tahoma, Qt::CaseInsensitive) == 0)
+        return RegisterClassicFonts() ? Tahoma : QStringLiteral("Liberation Sans");
     // "MS Sans Serif" and "Arial" are absent on most free desktops. Liberation Sans has Arial's
     // widths, which are also close to MS Sans Serif's, so the forms' texts fit their controls;
     // DejaVu Sans, the usual default, is a good deal wider.

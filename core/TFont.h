@@ -58,3 +58,7 @@ private:
 
 // The face names of the classic desktop mapped to what this machine has.
 QString SubstituteFontFamily(const QString &name);
+// Makes the classic faces that the system does not offer by itself available to the program
+// (Wine's Tahoma); answers whether Tahoma is there. Needs the GUI application; SubstituteFontFamily
+// calls it, and a program calls it at start so that plain QFonts find the faces too.
+bool RegisterClassicFonts();

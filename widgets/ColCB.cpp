@@ -343,7 +343,8 @@ void TColorWindow::paintEvent(QPaintEvent *)
     for (int i = 0; i < CellCount(); ++i)
         DrawCell(p, i);
     if (FOtherButton->isVisibleTo(this)) {
-        if (FColorIndex == CustomIndex)
+        // The custom colour keeps its cell while the pointer highlights others.
+        if (FColorIndex == CustomIndex || IndexOfColor(FColor) == CustomIndex)
             DrawCell(p, CustomIndex);
         const int y = h - FOtherButton->height() - 2 * FGridWidth - 3;
         FillBox(p, FGridWidth + 1, y, w - FGridWidth - 1, y + 1, ToQColor(clBtnHighlight, pal));

@@ -324,9 +324,12 @@ bool TmBitButton::DialogKey(const QKeyEvent *event)
     const QChar mnemonic = Mnemonic();
     if (mnemonic.isNull() || (mods & Qt::ControlModifier))
         return false;
+    // Only a real character matches: F2, Menu or Super carry a key code that, cut to a
+    // character, would read as a digit or a letter.
     const QString text = event->text();
-    const QChar typed = text.size() == 1 ? text.at(0).toUpper() : QChar(event->key()).toUpper();
-    if (typed != mnemonic || !CanFocus())
+    if (text.size() != 1 || !text.at(0).isPrint())
+        return false;
+    if (text.at(0).toUpper() != mnemonic || !CanFocus())
         return false;
     Click();
     return true;

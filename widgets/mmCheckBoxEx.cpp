@@ -156,9 +156,22 @@ void TmmCheckBoxEx::paintEvent(QPaintEvent *event)
 
 void TmmCheckBoxEx::SetHot(bool value)
 {
+    // A disabled control shows no hot state.
+    value = value && isEnabled();
     if (value == FHot)
         return;
     FHot = value;
+    update();
+}
+
+void TmmCheckBoxEx::changeEvent(QEvent *event)
+{
+    QCheckBox::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange)
+        return;
+    // Enabled again under a resting pointer, the control lights up as if just entered.
+    FPressed = false;
+    FHot = isEnabled() && underMouse();
     update();
 }
 

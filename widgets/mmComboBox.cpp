@@ -3,6 +3,7 @@
 #include "widgets/FrameRing.h"
 
 #include <QAbstractItemView>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -21,6 +22,9 @@ TmmComboBox::TmmComboBox(QWidget *parent)
     : QComboBox(parent)
 {
     setMouseTracking(true);
+    // Typed text is the program's to keep or drop (a search history adds each text once):
+    // Enter never appends it to the list.
+    setInsertPolicy(QComboBox::NoInsert);
 }
 
 TmmComboBox::~TmmComboBox() = default;
@@ -104,6 +108,8 @@ void TmmComboBox::PlaceEdit()
 
 void TmmComboBox::SetButtonHot(bool value)
 {
+    // A disabled control shows no hot state.
+    value = value && isEnabled();
     if (value == FButtonHot)
         return;
     FButtonHot = value;
@@ -129,9 +135,13 @@ void TmmComboBox::PointerMovedTo(const QPoint &pos)
 void TmmComboBox::showPopup()
 {
     QComboBox::showPopup();
-    if (QWidget *container = view()->parentWidget()) {
-        container->removeEventFilter(this);
-        container->installEventFilter(this);
+    // The style may open the list over the combo: the release of the press that dropped it
+    // then lands on the list's viewport.
+    for (QWidget *part : {view()->parentWidget(), view()->viewport()}) {
+        if (!part)
+            continue;
+        part->removeEventFilter(this);
+        part->installEventFilter(this);
     }
     FDroppedDown = true;
     update();
@@ -150,6 +160,9 @@ bool TmmComboBox::eventFilter(QObject *watched, QEvent *event)
     if (watched == lineEdit() && event->type() == QEvent::MouseMove) {
         const auto *move = static_cast<QMouseEvent *>(event);
         PointerMovedTo(lineEdit()->mapTo(this, move->position().toPoint()));
+    } else if (view() && watched == view()->viewport()) {
+        if (event->type() == QEvent::MouseButtonRelease)
+            SetButtonPressed(false);
     } else if (view() && watched == view()->parentWidget()) {
         // While the list is down it has the pointer: the release of the press that dropped it
         // and the closing of the list arrive there.
@@ -215,8 +228,22 @@ void TmmComboBox::showEvent(QShowEvent *event)
 void TmmComboBox::changeEvent(QEvent *event)
 {
     QComboBox::changeEvent(event);
-    if (event->type() == QEvent::StyleChange)
+    switch (event->type()) {
+    case QEvent::StyleChange:
         PlaceEdit();
+        break;
+    case QEvent::PaletteChange:
+        // The parent's colour changed while shown: the edit part takes it along with the frame.
+        if (FParentColor)
+            ApplyColor();
+        break;
+    case QEvent::EnabledChange:
+        SetButtonHot(
+            isEnabled() && underMouse() && ButtonRect().contains(mapFromGlobal(QCursor::pos())));
+        break;
+    default:
+        break;
+    }
 }
 
 bool TmmComboBox::event(QEvent *event)

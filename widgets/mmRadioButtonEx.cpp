@@ -124,9 +124,22 @@ void TmmRadioButtonEx::paintEvent(QPaintEvent *event)
 
 void TmmRadioButtonEx::SetHot(bool value)
 {
+    // A disabled control shows no hot state.
+    value = value && isEnabled();
     if (value == FHot)
         return;
     FHot = value;
+    update();
+}
+
+void TmmRadioButtonEx::changeEvent(QEvent *event)
+{
+    QRadioButton::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange)
+        return;
+    // Enabled again under a resting pointer, the control lights up as if just entered.
+    FPressed = false;
+    FHot = isEnabled() && underMouse();
     update();
 }
 

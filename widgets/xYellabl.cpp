@@ -19,7 +19,6 @@ QPainterPath RoundedBox(qreal l, qreal t, qreal r, qreal b)
 
 TxYellowLabel::TxYellowLabel(QWidget *parent)
     : QLabel(parent)
-    , FFont(TFont::FromQFont(font()))
 {
     // Only the note is painted; the parent shows through around its rounded corners.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
@@ -57,9 +56,17 @@ void TxYellowLabel::SetAlignment(TAlignment value)
     update();
 }
 
+TFont TxYellowLabel::Font() const
+{
+    TFont current = TFont::FromQFont(font(), FFontColor);
+    current.SetCharset(FFontCharset);
+    return current;
+}
+
 void TxYellowLabel::SetFont(const TFont &value)
 {
-    FFont = value;
+    FFontColor = value.Color();
+    FFontCharset = value.Charset();
     setFont(value.ToQFont());
     update();
 }
@@ -142,8 +149,9 @@ void TxYellowLabel::DrawNote(QPainter &painter, const QRect &rect, bool withText
         return;
     painter.save();
     painter.setClipRect(textRect);
-    painter.setFont(FFont.ToQFont());
-    painter.setPen(ToQColor(FFont.Color(), pal));
+    // The widget's font, which follows setFont() and the parent's font like any label's.
+    painter.setFont(font());
+    painter.setPen(ToQColor(FFontColor, pal));
     painter.drawText(textRect, int(ToQtAlignment(FAlignment)) | Qt::AlignTop | Qt::TextWordWrap,
         NoteText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     painter.restore();

@@ -51,7 +51,8 @@ public:
     void SetLines(const QStringList &value);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);
-    TFont Font() const { return FFont; }
+    // The widget's font with the text colour, which QFont has no place for.
+    TFont Font() const;
     void SetFont(const TFont &value);
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool value) { FAutoSize = value; }
@@ -87,6 +88,8 @@ private:
     int FSpeed = DefaultSpeed;
     QStringList FLines;
     TAlignment FAlignment = TAlignment::taLeftJustify;
-    TFont FFont;
+    // What a TFont carries beside the QFont, which is the widget's own font().
+    TColor FFontColor = Colors::clWindowText;
+    int FFontCharset = Charsets::DEFAULT_CHARSET;
     bool FAutoSize = false;
 };

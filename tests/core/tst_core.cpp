@@ -1,8 +1,11 @@
 #include "core/Exception.h"
 #include "core/TColor.h"
 #include "core/TExList.h"
+#include "core/TFont.h"
 #include "core/TFormatSettings.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QtTest>
@@ -42,6 +45,46 @@ private slots:
         QCOMPARE(FormatSettings().DecimalSeparator, QChar(u','));
         QCOMPARE(FormatSettings().ThousandSeparator, QChar(0xA0));
         QCOMPARE(FloatToStr(2.5), QStringLiteral("2,5"));
+    }
+
+    void classicFacesResolveToMetricCompatibleFonts_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("drawnWith");
+        QTest::newRow("the dialogs' Tahoma") << "Tahoma"
+                                             << "Tahoma";
+        QTest::newRow("MS Sans Serif") << "MS Sans Serif"
+                                       << "Liberation Sans";
+        QTest::newRow("Arial") << "Arial"
+                               << "Liberation Sans";
+    }
+    void classicFacesResolveToMetricCompatibleFonts()
+    {
+        QFETCH(QString, asked);
+        QFETCH(QString, drawnWith);
+        QCOMPARE(QFontInfo(TFont(asked, 8).ToQFont()).family(), drawnWith);
+    }
+
+    // Labels that size themselves to their text must end before what the form puts beside them.
+    void dialogLabelsFitTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("room");
+        // The detail dialog: beside the right-aligned field name at 215, and inside the display
+        // format group box, 286 wide, from 8.
+        QTest::newRow("display in") << "&Отображение в колонке:" << 215 - 4;
+        QTest::newRow("detail format") << "Формат &колонки детального отображения:" << 286 - 8 - 2;
+        QTest::newRow("column format") << "&Формат колонки:" << 286 - 8 - 2;
+    }
+    void dialogLabelsFitTheirPlaces()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, room);
+        TFont font(QStringLiteral("Tahoma"), 8, 0, clBlack, Charsets::RUSSIAN_CHARSET);
+        const QFontMetrics metrics(font.ToQFont());
+        const QString shown = QString(caption).remove(u'&');
+        QVERIFY2(metrics.horizontalAdvance(shown) < room,
+            qPrintable(QString::number(metrics.horizontalAdvance(shown))));
     }
 
     void colourTexts_data()

@@ -108,6 +108,8 @@ private slots:
     void keyboardOpensPaletteOnlyWithSpace_data();
     void keyboardOpensPaletteOnlyWithSpace();
     void mouseMoveHighlightsCells();
+    void customCellStaysUnderThePointer_data();
+    void customCellStaysUnderThePointer();
     void releaseOverCellPicksColour_data();
     void releaseOverCellPicksColour();
     void escapeClosesAndOtherKeysFocusOtherButton();
@@ -643,6 +645,35 @@ void tst_ColCB::mouseMoveHighlightsCells()
     QCOMPARE(window->ColorIndex(), 6);
     // Moving changes no colour.
     QCOMPARE(combo->Color(), clRed);
+    combo->SetShowColorWindow(false);
+}
+
+void tst_ColCB::customCellStaysUnderThePointer_data()
+{
+    QTest::addColumn<bool>("flat");
+    QTest::newRow("3-D") << false;
+    QTest::newRow("flat") << true;
+}
+
+void tst_ColCB::customCellStaysUnderThePointer()
+{
+    QFETCH(bool, flat);
+    PickerForm f;
+    TColorCombo *combo = f.combo;
+    combo->SetCtl3D(!flat);
+    const TColor custom = RGBColor(10, 20, 30);
+    combo->SetColor(custom);
+    combo->SetShowColorWindow(true);
+    TColorWindow *window = combo->ColorWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QPoint customCentre = window->CellRect(TColorWindow::CustomIndex).center();
+    QCOMPARE(window->grab().toImage().pixelColor(customCentre), ToQColor(custom));
+
+    // The pointer comes into the grid over yellow: the highlight moves, the custom colour stays.
+    QTest::mouseMove(window, window->CellRect(6).center() + QPoint(1, 1));
+    QTest::mouseMove(window, window->CellRect(6).center());
+    QTRY_COMPARE(window->ColorIndex(), 6);
+    QCOMPARE(window->grab().toImage().pixelColor(customCentre), ToQColor(custom));
     combo->SetShowColorWindow(false);
 }
 

@@ -96,6 +96,8 @@ private slots:
     void onClickMayKeepDialogOpen();
     void mnemonicClicks_data();
     void mnemonicClicks();
+    void onlyCharactersMatchMnemonics_data();
+    void onlyCharactersMatchMnemonics();
 };
 
 void TestBitButton::defaultsAreTheDialogButtonLook()
@@ -513,6 +515,36 @@ void TestBitButton::mnemonicClicks()
     check->setFocus();
     QSignalSpy spy(f.button, &TmBitButton::OnClick);
     TypeChar(check, typed, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(spy.count(), clicks);
+}
+
+void TestBitButton::onlyCharactersMatchMnemonics_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("clicks");
+    // Each key code, cut to a character, reads as the mnemonic.
+    QTest::newRow("F2 is not 1") << "Шаг &1" << int(Qt::Key_F2) << 0;
+    QTest::newRow("Menu is not U") << "&Undo" << int(Qt::Key_Menu) << 0;
+    QTest::newRow("Super is not S") << "&Save" << int(Qt::Key_Super_L) << 0;
+    QTest::newRow("the digit itself") << "Шаг &1" << int(Qt::Key_1) << 1;
+}
+
+void TestBitButton::onlyCharactersMatchMnemonics()
+{
+    QFETCH(QString, caption);
+    QFETCH(int, key);
+    QFETCH(int, clicks);
+    Form f;
+    auto *check = new QCheckBox(QStringLiteral("x"), &f.window);
+    check->move(0, 70);
+    check->show();
+    f.button->SetCaption(caption);
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    check->setFocus();
+    QSignalSpy spy(f.button, &TmBitButton::OnClick);
+    QTest::keyClick(check, Qt::Key(key));
     QCOMPARE(spy.count(), clicks);
 }
 

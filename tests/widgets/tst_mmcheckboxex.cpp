@@ -73,6 +73,7 @@ private slots:
     void boxSideFollowsAlignment_data();
     void boxSideFollowsAlignment();
     void pointerPreviewsTheRelease();
+    void disabledBoxDoesNotLightUp();
     void releaseInsideToggles();
     void threeDLookIsThePlatformCheckBox();
 };
@@ -217,6 +218,20 @@ void TestCheckBoxEx::threeDLookIsThePlatformCheckBox()
     }
     ours->SetCtl3D(false);
     QVERIFY(ours->grab().toImage() != plain->grab().toImage());
+}
+
+void TestCheckBoxEx::disabledBoxDoesNotLightUp()
+{
+    Form f;
+    const QImage idle = f.BoxOnScreen();
+    f.box->setEnabled(false);
+    MoveTo(f.box, QPoint(5, 8));
+    QVERIFY(!f.box->Hot());
+    QCOMPARE(f.BoxOnScreen(), idle);
+    // Enabled again under the resting pointer, it is hot at once.
+    f.box->setEnabled(true);
+    QVERIFY(f.box->Hot());
+    QCOMPARE(f.BoxOnScreen().pixelColor(6, 6), LightGrey);
 }
 
 QTEST_MAIN(TestCheckBoxEx)

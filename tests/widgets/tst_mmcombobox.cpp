@@ -66,6 +66,10 @@ private slots:
     void buttonHotFollowsPointer();
     void arrowLightsUnderPointerUntilDroppedDown();
     void pressDarkensButton();
+    void releaseOnTheDroppedListLiftsTheButton();
+    void enterNeverAppendsTypedText();
+    void disabledButtonDoesNotLightUp();
+    void editPartFollowsParentColourWhileShown();
     void colorBtRepaints();
     void editPartStaysInsideFrame();
     void threeDLookIsThePlatformComboBox();
@@ -199,6 +203,65 @@ void TestComboBox::threeDLookIsThePlatformComboBox()
     QCOMPARE(ours->grab().toImage(), plain->grab().toImage());
     ours->SetCtl3D(false);
     QVERIFY(ours->grab().toImage() != plain->grab().toImage());
+}
+
+void TestComboBox::releaseOnTheDroppedListLiftsTheButton()
+{
+    Form f;
+    MoveTo(f.combo, QPoint(W - 9, 10));
+    // Through the windows, as the platform delivers the press and the release.
+    QTest::mousePress(
+        f.window.windowHandle(), Qt::LeftButton, {}, f.combo->mapTo(&f.window, QPoint(W - 9, 10)));
+    QTRY_VERIFY(f.combo->DroppedDown());
+    QVERIFY(f.combo->ButtonPressed());
+    QWidget *list = f.combo->view()->parentWidget();
+    QWidget *viewport = f.combo->view()->viewport();
+    const QPoint onList = list->mapFromGlobal(f.combo->mapToGlobal(QPoint(W - 9, 10)));
+    // The list opened over the combo: the pointer, where it was pressed, is on its viewport.
+    QCOMPARE(list->childAt(onList), viewport);
+    QTest::mouseRelease(list->windowHandle(), Qt::LeftButton, {}, onList);
+    QVERIFY(!f.combo->ButtonPressed());
+    // The list is still down: the face is back and the arrow black.
+    QVERIFY(f.combo->DroppedDown());
+    CheckArrow(f.Image(), Black, Face);
+    f.combo->hidePopup();
+}
+
+void TestComboBox::enterNeverAppendsTypedText()
+{
+    Form f(true);
+    f.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.window));
+    f.combo->lineEdit()->setFocus();
+    f.combo->lineEdit()->selectAll();
+    QTest::keyClicks(f.combo->lineEdit(), QStringLiteral("Petrov"));
+    QTest::keyClick(f.combo->lineEdit(), Qt::Key_Return);
+    QCOMPARE(f.combo->count(), 2);
+    QCOMPARE(f.combo->currentText(), QStringLiteral("Petrov"));
+}
+
+void TestComboBox::disabledButtonDoesNotLightUp()
+{
+    Form f;
+    f.combo->setEnabled(false);
+    MoveTo(f.combo, QPoint(W - 9, 10));
+    QVERIFY(!f.combo->ButtonHot());
+    CheckArrow(f.Image(), Black, Face);
+}
+
+void TestComboBox::editPartFollowsParentColourWhileShown()
+{
+    Form f(true);
+    f.combo->SetParentColor(true);
+    const QColor newColour(200, 230, 255);
+    QPalette pal = f.window.palette();
+    pal.setColor(QPalette::Window, newColour);
+    f.window.setPalette(pal);
+    const QRect edit = f.combo->lineEdit()->geometry();
+    const QImage image = f.Image();
+    // The inner ring of the frame and the empty end of the edit part: one colour.
+    QCOMPARE(image.pixelColor(1, H / 2), newColour);
+    QCOMPARE(image.pixelColor(edit.right() - 2, edit.center().y()), newColour);
 }
 
 QTEST_MAIN(TestComboBox)

@@ -70,6 +70,7 @@ class TestRadioButtonEx : public QObject
 private slots:
     void buttonImage_data();
     void buttonImage();
+    void disabledButtonDoesNotLightUp();
     void columnsAreClamped_data();
     void columnsAreClamped();
     void itemIndexIsClamped_data();
@@ -359,6 +360,17 @@ void TestRadioButtonEx::threeDLookIsThePlatformRadioButton()
     }
     ours->SetCtl3D(false);
     QVERIFY(ours->grab().toImage() != plain->grab().toImage());
+}
+
+void TestRadioButtonEx::disabledButtonDoesNotLightUp()
+{
+    Form f;
+    f.group->setEnabled(false);
+    TGroupButton *b = f.group->Button(1);
+    const QImage idle = b->grab().toImage();
+    MoveTo(b, QPoint(5, 8));
+    QVERIFY(!b->Hot());
+    QCOMPARE(b->grab().toImage(), idle);
 }
 
 QTEST_MAIN(TestRadioButtonEx)

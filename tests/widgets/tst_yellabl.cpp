@@ -63,6 +63,32 @@ std::pair<int, int> InkColumns(const QImage &image, int top, int bottom, int lef
 
 const QColor Transparent(0, 0, 0, 0);
 
+// The note as it stands once the opening animation is over.
+QImage Opened(TxYellowLabel &label, qreal dpr = 1.0)
+{
+    Render(label, dpr);
+    while (label.Animating())
+        label.AnimationStep();
+    return Render(label, dpr);
+}
+
+// The first and last rows holding dark text pixels between the given columns; -1 for none.
+std::pair<int, int> InkRows(const QImage &image, int left, int right)
+{
+    int first = -1, last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = left; x < right; ++x) {
+            if (image.pixelColor(x, y).alpha() > 0 && qGray(image.pixel(x, y)) < 100) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
+
 } // namespace
 
 class tst_xYellabl : public QObject
@@ -84,6 +110,10 @@ private slots:
     void linesShownOnlyWithoutCaption();
     void alignmentPlacesText_data();
     void alignmentPlacesText();
+    void laterFontChangesAreDrawn_data();
+    void laterFontChangesAreDrawn();
+    void detailNoteTextTakesTwoLines_data();
+    void detailNoteTextTakesTwoLines();
 };
 
 void tst_xYellabl::defaults()
@@ -309,10 +339,7 @@ void tst_xYellabl::linesShownOnlyWithoutCaption()
     QFETCH(QString, shown);
     auto finished = [](TxYellowLabel &label) {
         label.resize(200, 60);
-        Render(label, 1.0);
-        while (label.Animating())
-            label.AnimationStep();
-        return Render(label, 1.0);
+        return Opened(label);
     };
     TxYellowLabel label;
     label.SetCaption(caption);
@@ -361,6 +388,73 @@ void tst_xYellabl::alignmentPlacesText()
             qPrintable(QStringLiteral("%1 %2").arg(first).arg(last)));
         break;
     }
+}
+
+void tst_xYellabl::laterFontChangesAreDrawn_data()
+{
+    QTest::addColumn<bool>("throughParent");
+    QTest::newRow("the label's own font") << false;
+    QTest::newRow("the parent's font") << true;
+}
+
+void tst_xYellabl::laterFontChangesAreDrawn()
+{
+    QFETCH(bool, throughParent);
+    const QFont large = TFont(QStringLiteral("Liberation Serif"), 12).ToQFont();
+    auto note = [](QWidget &parent) {
+        auto *label = new TxYellowLabel(&parent);
+        label->resize(200, 60);
+        label->SetCaption(QStringLiteral("Количество: %s кг."));
+        return label;
+    };
+
+    // Made where the font already was: the look to expect.
+    QWidget before;
+    before.setFont(large);
+    const QImage expected = Opened(*note(before));
+
+    // A form sets its face before it builds its controls, and may change it afterwards.
+    QWidget after;
+    after.setFont(TFont(QStringLiteral("Liberation Sans"), 8).ToQFont());
+    TxYellowLabel *label = note(after);
+    const QImage withOldFont = Opened(*label);
+    QVERIFY(withOldFont != expected);
+    if (throughParent)
+        after.setFont(large);
+    else
+        label->setFont(large);
+    QCOMPARE(Render(*label, 1.0), expected);
+}
+
+void tst_xYellabl::detailNoteTextTakesTwoLines_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::newRow("100 %") << 1.0;
+    QTest::newRow("200 %") << 2.0;
+}
+
+// The detail dialog's note, 275 x 38 in Tahoma 8 pt: its text was written for two lines.
+void tst_xYellabl::detailNoteTextTakesTwoLines()
+{
+    QFETCH(qreal, dpr);
+    TxYellowLabel label;
+    label.resize(275, 38);
+    label.SetFont(TFont(QStringLiteral("Tahoma"), 8, 0, clBlack, Charsets::RUSSIAN_CHARSET));
+    label.SetCaption(QStringLiteral("Формат детального отображения должен содер- жать текст \" "
+                                    "%s \". Пример: Количество: %s кг."));
+    QCOMPARE(label.Font().Charset(), Charsets::RUSSIAN_CHARSET);
+    const QImage image = Opened(label, dpr);
+    // Text rectangle 3..268 x 3..32, in device pixels.
+    const int n = int(dpr);
+    const auto [first, last] = InkRows(image.copy(0, 3 * n, image.width(), 30 * n), 3 * n, 269 * n);
+    // Laid out in the text rectangle, the text needs no more than its height...
+    const QRect needed
+        = QFontMetrics(label.font())
+              .boundingRect(QRect(0, 0, 266, 1000), Qt::TextWordWrap, label.Caption());
+    QVERIFY2(needed.height() <= 30, qPrintable(QString::number(needed.height())));
+    // ...and, drawn, stops short of the rectangle's bottom: no line is cut off.
+    QVERIFY(first >= 0);
+    QVERIFY2(last < 30 * n - 1, qPrintable(QString::number(last)));
 }
 
 QTEST_MAIN(tst_xYellabl)

@@ -2,15 +2,17 @@
 
 #include "core/TFont.h"
 #include "widgets/ColCB.h"
+#include "widgets/FlatLook.h"
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
 #include "widgets/mmComboBox.h"
 #include "widgets/mmRadioButtonEx.h"
 #include "widgets/xYellabl.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEnterEvent>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -24,6 +26,10 @@ namespace {
 constexpr int HostPadding = 6;
 constexpr int TitleWidth = 150;
 constexpr int CellGap = 14;
+constexpr int LineGap = 8;
+// Samples wrap onto further lines past this width, so that the gallery fits a 1,280 x 1,024
+// screen with the window's frame around it.
+constexpr int SheetWidth = 1200;
 
 // The dialogs' face: Tahoma 8 points, 11 pixels high.
 QFont DialogFont()
@@ -139,7 +145,7 @@ TmmCheckBoxEx *CheckBox(QWidget *host, bool checked = false, bool flat = true)
     c->setText(QStringLiteral("Использовать цвет"));
     c->resize(150, 17);
     c->setChecked(checked);
-    c->SetCtl3D(!flat);
+    SetFlatLook(host, flat);
     return c;
 }
 
@@ -149,18 +155,18 @@ TmmRadioButtonEx *Radio(QWidget *host, bool checked = false, bool flat = true)
     r->setText(QStringLiteral("С начала"));
     r->resize(110, 17);
     r->setChecked(checked);
-    r->SetCtl3D(!flat);
+    SetFlatLook(host, flat);
     return r;
 }
 
 TmmRadioGroup *Group(QWidget *host, bool flat = true)
 {
     auto *g = Make<TmmRadioGroup>(host);
-    g->SetCtl3D(!flat);
     g->SetCaption(QStringLiteral(" Напр&авление "));
     g->resize(109, 70);
     g->SetItems({QStringLiteral("Вперед"), QStringLiteral("Назад"), QStringLiteral("С начала")});
     g->SetItemIndex(2);
+    SetFlatLook(host, flat);
     return g;
 }
 
@@ -170,7 +176,7 @@ TmmComboBox *Combo(QWidget *host, bool editable = false, bool flat = true)
     c->setEditable(editable);
     c->addItems({QStringLiteral("Фамилия"), QStringLiteral("Телефон"), QStringLiteral("Адрес")});
     c->resize(140, 21);
-    c->SetCtl3D(!flat);
+    SetFlatLook(host, flat);
     return c;
 }
 
@@ -180,7 +186,7 @@ TColorCombo *ColorPicker(QWidget *host, TColor color, bool flat = true)
     c->resize(42, 19);
     c->SetColorButtonColor(9741733);
     c->SetColor(color);
-    c->SetCtl3D(!flat);
+    SetFlatLook(host, flat);
     return c;
 }
 
@@ -204,6 +210,37 @@ void FinishOpening(QWidget *w)
 }
 
 const std::function<void(QWidget *)> Nothing = [](QWidget *) {};
+
+// The pointer over the middle of a disabled control, which must show no hot state.
+void DisableAndHover(QWidget *w)
+{
+    w->setEnabled(false);
+    Hover(w, {w->width() - 9, w->height() / 2});
+}
+
+// A combo whose list is dropped down. The list is a window of its own: its picture is laid over
+// the sample where it opened, and the list closed again.
+QWidget *ComboWithRoomForList(QWidget *host)
+{
+    auto *sample = new QWidget(host);
+    sample->resize(140, 60);
+    Combo(sample);
+    new QLabel(sample);
+    return sample;
+}
+
+void DropList(QWidget *sample)
+{
+    auto *combo = sample->findChild<TmmComboBox *>();
+    auto *list = sample->findChild<QLabel *>();
+    combo->showPopup();
+    QApplication::processEvents();
+    QWidget *popup = combo->view()->window();
+    list->setPixmap(popup->grab());
+    list->setGeometry(QRect(sample->mapFromGlobal(popup->geometry().topLeft()), popup->size()));
+    list->show();
+    combo->hidePopup();
+}
 
 // A host of the form's face around one sample.
 QWidget *NewHost(QWidget *parent)
@@ -305,9 +342,8 @@ QList<TGalleryRow> GalleryRows()
                         return c;
                     },
                     Nothing},
-                S {QStringLiteral("disabled"),
-                    [](QWidget *h) -> QWidget * { return CheckBox(h, true); },
-                    [](QWidget *w) { w->setEnabled(false); }},
+                S {QStringLiteral("disabled, pointer on"),
+                    [](QWidget *h) -> QWidget * { return CheckBox(h, true); }, DisableAndHover},
                 S {QStringLiteral("3-D"),
                     [](QWidget *h) -> QWidget * { return CheckBox(h, true, false); }, Nothing},
             }},
@@ -327,9 +363,8 @@ QList<TGalleryRow> GalleryRows()
                     }},
                 S {QStringLiteral("focused"),
                     [](QWidget *h) -> QWidget * { return Radio(h, true); }, Focus},
-                S {QStringLiteral("disabled"),
-                    [](QWidget *h) -> QWidget * { return Radio(h, true); },
-                    [](QWidget *w) { w->setEnabled(false); }},
+                S {QStringLiteral("disabled, pointer on"),
+                    [](QWidget *h) -> QWidget * { return Radio(h, true); }, DisableAndHover},
                 S {QStringLiteral("3-D"),
                     [](QWidget *h) -> QWidget * { return Radio(h, true, false); }, Nothing},
             }},
@@ -365,8 +400,9 @@ QList<TGalleryRow> GalleryRows()
                     Focus},
                 S {QStringLiteral("editable"),
                     [](QWidget *h) -> QWidget * { return Combo(h, true); }, Nothing},
-                S {QStringLiteral("disabled"), [](QWidget *h) -> QWidget * { return Combo(h); },
-                    [](QWidget *w) { w->setEnabled(false); }},
+                S {QStringLiteral("disabled, pointer on"),
+                    [](QWidget *h) -> QWidget * { return Combo(h); }, DisableAndHover},
+                S {QStringLiteral("list open"), ComboWithRoomForList, DropList},
                 S {QStringLiteral("3-D"),
                     [](QWidget *h) -> QWidget * { return Combo(h, false, false); }, Nothing},
             }},
@@ -390,6 +426,20 @@ QList<TGalleryRow> GalleryRows()
                         combo->hide();
                         TColorWindow *palette = combo->ColorWindow();
                         palette->UpdateSize();
+                        auto *picture = new QLabel(h);
+                        picture->setPixmap(palette->grab());
+                        picture->resize(palette->size());
+                        return picture;
+                    },
+                    Nothing},
+                S {QStringLiteral("3-D, custom colour, pointer on yellow"),
+                    [](QWidget *h) -> QWidget * {
+                        auto *combo = ColorPicker(h, RGBColor(40, 160, 200), false);
+                        combo->hide();
+                        TColorWindow *palette = combo->ColorWindow();
+                        palette->UpdateSize();
+                        Mouse(palette, QEvent::MouseMove, palette->CellRect(6).center(),
+                            Qt::NoButton);
                         auto *picture = new QLabel(h);
                         picture->setPixmap(palette->grab());
                         picture->resize(palette->size());
@@ -445,85 +495,121 @@ TGallerySheet RenderGallery(qreal scale)
         rows.append(rendered);
     }
 
-    // Lay the cells out: row titles on the left, each sample under its state.
-    int width = 0, height = CellGap;
-    QList<int> rowHeights;
+    // Lay the cells out: row titles on the left, each sample under its state, a row's samples
+    // wrapping onto further lines where they would pass the sheet's width.
+    struct Placed
+    {
+        const Rendered *rendered;
+        QString state;
+        QPoint at; // top left of the state's caption
+    };
+    QList<Placed> placed;
+    QList<QPoint> titles;
+    int width = 0, y = CellGap;
     for (const auto &row : rows) {
-        int x = TitleWidth, h = 0;
+        titles.append(QPoint(CellGap, y));
+        int x = TitleWidth, lineHeight = 0;
         for (const Rendered &r : row) {
-            const int cellWidth = std::max(
-                r.size.width(), metrics.horizontalAdvance(r.name.section(u'/', 1).trimmed()));
+            const QString state = r.name.section(u'/', 1).trimmed();
+            const int cellWidth = std::max(r.size.width(), metrics.horizontalAdvance(state));
+            if (x > TitleWidth && x + cellWidth > SheetWidth) {
+                y += lineHeight + LineGap;
+                x = TitleWidth;
+                lineHeight = 0;
+            }
+            placed.append({&r, state, QPoint(x, y)});
             x += cellWidth + CellGap;
-            h = std::max(h, labelHeight + r.size.height());
+            width = std::max(width, x);
+            lineHeight = std::max(lineHeight, labelHeight + r.size.height());
         }
-        width = std::max(width, x);
-        rowHeights.append(h);
-        height += h + CellGap;
+        y += lineHeight + LineGap;
     }
+    y += CellGap - LineGap;
 
     TGallerySheet sheet;
-    sheet.image = QImage(QSize(width, height) * scale, QImage::Format_RGB32);
+    sheet.image = QImage(QSize(width, y) * scale, QImage::Format_RGB32);
     sheet.image.setDevicePixelRatio(scale);
     sheet.image.fill(QApplication::palette().color(QPalette::Window));
     QPainter p(&sheet.image);
     p.setFont(labelFont);
-    int y = CellGap;
-    for (int i = 0; i < rows.size(); ++i) {
-        p.setPen(QColor(0, 0, 0));
-        p.drawText(QRect(CellGap, y + labelHeight, TitleWidth - CellGap, rowHeights.at(i)),
-            Qt::AlignLeft | Qt::AlignTop, definitions.at(i).title);
-        int x = TitleWidth;
-        for (const Rendered &r : rows.at(i)) {
-            const QString state = r.name.section(u'/', 1).trimmed();
-            p.setPen(QColor(96, 96, 96));
-            p.drawText(QPoint(x + HostPadding, y + metrics.ascent()), state);
-            p.drawPixmap(QPoint(x, y + labelHeight), r.pixmap);
-            sheet.cells.append({r.name, QRect(QPoint(x, y + labelHeight), r.size)});
-            x += std::max(r.size.width(), metrics.horizontalAdvance(state)) + CellGap;
-        }
-        y += rowHeights.at(i) + CellGap;
+    p.setPen(QColor(0, 0, 0));
+    for (int i = 0; i < rows.size(); ++i)
+        p.drawText(
+            titles.at(i) + QPoint(0, labelHeight + metrics.ascent()), definitions.at(i).title);
+    for (const Placed &cell : std::as_const(placed)) {
+        p.setPen(QColor(96, 96, 96));
+        p.drawText(cell.at + QPoint(HostPadding, metrics.ascent()), cell.state);
+        const QPoint sampleAt = cell.at + QPoint(0, labelHeight);
+        p.drawPixmap(sampleAt, cell.rendered->pixmap);
+        sheet.cells.append({cell.rendered->name, QRect(sampleAt, cell.rendered->size)});
     }
     return sheet;
 }
+
+namespace {
+
+// One of each widget in the flat look, to try by hand.
+QWidget *LiveRow(QWidget *parent)
+{
+    auto *row = NewHost(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(CellGap);
+    auto add = [layout](QWidget *widget, QSize size) {
+        widget->setFixedSize(size);
+        layout->addWidget(widget, 0, Qt::AlignTop);
+    };
+    auto *ok = Button(row);
+    ok->SetDefault(true);
+    add(ok, {76, 21});
+    add(Button(row, QStringLiteral("&Отмена")), {76, 21});
+    add(GlyphButton(row), {96, 24});
+    add(CheckBox(row), {150, 17});
+    add(Radio(row), {110, 17});
+    add(Group(row), {109, 70});
+    auto *editable = Combo(row, true);
+    editable->SetParentColor(true);
+    add(editable, {140, 21});
+    add(ColorPicker(row, clTeal), {42, 19});
+    add(Note(row), {170, 48});
+    layout->addStretch();
+    SetFlatLook(row, true);
+    return row;
+}
+
+} // namespace
 
 TWidgetGallery::TWidgetGallery(QWidget *parent)
     : QWidget(parent)
 {
     setWindowTitle(QStringLiteral("Widget gallery"));
     setFont(DialogFont());
-    auto *grid = new QGridLayout(this);
-    grid->setHorizontalSpacing(CellGap);
-    grid->setVerticalSpacing(CellGap);
-    const QList<TGalleryRow> rows = GalleryRows();
-    for (int r = 0; r < rows.size(); ++r) {
-        auto *title = new QLabel(rows.at(r).title, this);
-        grid->addWidget(title, r, 0, Qt::AlignTop | Qt::AlignLeft);
-        for (int c = 0; c < rows.at(r).samples.size(); ++c) {
-            const TGallerySample &sample = rows.at(r).samples.at(c);
-            auto *cell = new QWidget(this);
-            auto *column = new QVBoxLayout(cell);
-            column->setContentsMargins(0, 0, 0, 0);
-            column->setSpacing(2);
-            column->addWidget(new QLabel(sample.state, cell));
-            QWidget *host = NewHost(cell);
-            QWidget *widget = sample.create(host);
-            FitHost(host, widget);
-            column->addWidget(host);
-            column->addStretch();
-            grid->addWidget(cell, r, c + 1, Qt::AlignTop | Qt::AlignLeft);
-            FApply.append({widget, sample.apply});
-        }
-    }
-    grid->setColumnStretch(grid->columnCount(), 1);
-    grid->setRowStretch(grid->rowCount(), 1);
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    auto *live = new QHBoxLayout;
+    live->setContentsMargins(CellGap, CellGap, 0, 0);
+    auto *title = new QLabel(QStringLiteral("Live"), this);
+    title->setFixedWidth(TitleWidth - CellGap);
+    live->addWidget(title, 0, Qt::AlignTop);
+    live->addWidget(LiveRow(this), 1);
+    column->addLayout(live);
+
+    // The looks as stills: each drawn in a window of its own, so that a pressed or focused
+    // sample keeps its state while another has the focus.
+    FStills = RenderGallery(devicePixelRatioF());
+    FStillsLabel = new QLabel(this);
+    FStillsLabel->setPixmap(QPixmap::fromImage(FStills.image));
+    column->addWidget(FStillsLabel, 0, Qt::AlignLeft | Qt::AlignTop);
+    column->addStretch();
 }
 
-void TWidgetGallery::showEvent(QShowEvent *event)
+QRect TWidgetGallery::StillCell(const QString &name) const
 {
-    QWidget::showEvent(event);
-    if (FApplied)
-        return;
-    FApplied = true;
-    for (const auto &[widget, apply] : std::as_const(FApply))
-        apply(widget);
+    for (const auto &[cellName, rect] : FStills.cells) {
+        if (cellName == name)
+            return rect.translated(FStillsLabel->mapTo(this, QPoint(0, 0)));
+    }
+    return {};
 }

@@ -35,7 +35,9 @@ struct TGallerySheet
 };
 TGallerySheet RenderGallery(qreal scale);
 
-// The live gallery: the same samples side by side in one window.
+class QLabel;
+
+// The gallery window: one of each widget to try by hand, and every look as a still.
 class TWidgetGallery : public QWidget
 {
     Q_OBJECT
@@ -43,10 +45,10 @@ class TWidgetGallery : public QWidget
 public:
     explicit TWidgetGallery(QWidget *parent = nullptr);
 
-protected:
-    void showEvent(QShowEvent *event) override;
+    // Where a still ("row / state") shows in the window.
+    QRect StillCell(const QString &name) const;
 
 private:
-    QList<std::pair<QWidget *, std::function<void(QWidget *)>>> FApply;
-    bool FApplied = false;
+    TGallerySheet FStills;
+    QLabel *FStillsLabel = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "widgets/gallery/WidgetGallery.h"
 
+#include "widgets/mBitButton.h"
+
 #include <QDir>
 #include <QSet>
 #include <QTest>
@@ -37,6 +39,9 @@ private slots:
     void flatBoxesStaySharpAtDoubleScale_data();
     void flatBoxesStaySharpAtDoubleScale();
     void focusedSamplesShowTheFocus();
+    void windowFitsTheScreen();
+    void stillButtonSamplesShowTheirStates_data();
+    void stillButtonSamplesShowTheirStates();
 
 private:
     TGallerySheet FSheets[2];
@@ -116,6 +121,45 @@ void TestWidgetGallery::focusedSamplesShowTheFocus()
     QCOMPARE(focused.pixelColor(6 + 3, 6 + 10), QColor(110, 110, 110));
     QCOMPARE(focused.pixelColor(6 + 1, 6 + 10), QColor(0, 0, 0));
     QCOMPARE(normal.pixelColor(6 + 1, 6 + 10), QColor(165, 165, 148));
+}
+
+// A 1,280 x 1,024 screen, less the window's frame and title bar and a task bar.
+void TestWidgetGallery::windowFitsTheScreen()
+{
+    TWidgetGallery gallery;
+    const QSize size = gallery.sizeHint();
+    QVERIFY2(size.width() <= 1280 - 2 * 8 && size.height() <= 1024 - 30 - 8 - 40,
+        qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+}
+
+void TestWidgetGallery::stillButtonSamplesShowTheirStates_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QColor>("colour");
+    // The button sits 6 pixels into its sample; (5, 5) is inside the frames, off the caption.
+    const QColor face = ToQColor(TmBitButton::DefaultLightBkgr);
+    const QColor pressed = ToQColor(Colors::clBlack);
+    const QColor focusRect = ToQColor(TmBitButton::DefaultFocusRect);
+    QTest::newRow("normal") << "normal" << QPoint(6 + 5, 6 + 5) << face;
+    QTest::newRow("pressed") << "pressed" << QPoint(6 + 5, 6 + 5) << pressed;
+    QTest::newRow("space held") << "space held" << QPoint(6 + 5, 6 + 5) << pressed;
+    QTest::newRow("focused: focus rectangle") << "focused" << QPoint(6 + 3, 6 + 10) << focusRect;
+    QTest::newRow("focused: thick frame") << "focused" << QPoint(6 + 1, 6 + 10) << pressed;
+}
+
+// In the gallery window, where another sample has the focus.
+void TestWidgetGallery::stillButtonSamplesShowTheirStates()
+{
+    QFETCH(QString, state);
+    QFETCH(QPoint, at);
+    QFETCH(QColor, colour);
+    TWidgetGallery gallery;
+    gallery.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&gallery));
+    const QRect cell = gallery.StillCell(QStringLiteral("TmBitButton / ") + state);
+    QVERIFY(!cell.isEmpty());
+    QCOMPARE(gallery.grab().toImage().pixelColor(cell.topLeft() + at), colour);
 }
 
 QTEST_MAIN(TestWidgetGallery)
