@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -99,6 +100,25 @@ QMap<QString, QByteArray> Snapshot(const QString &folder)
         files[path] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
     }
     return files;
+}
+
+// The rows plain SQLite gives for a query over tables of the same rows, declared with the
+// affinities the engine gives its columns: the answer an index must never fall short of.
+QStringList PlainSqliteAnswer(const QStringList &setup, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(":memory:", &db);
+    for (const QString &statement : setup)
+        sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr);
+    QStringList values;
+    sqlite3_stmt *statement = nullptr;
+    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        values << QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return values;
 }
 
 } // namespace
@@ -326,6 +346,56 @@ private slots:
             = Run(QStringLiteral("SELECT FAM FROM \"KVTEL_1.DB\" WHERE %1 = :v").arg(where),
                 {{QStringLiteral("v"), value}});
         QCOMPARE(rows->RowCount(), count);
+    }
+
+    // A text field compared with a number field compares as numbers ("05" equals 5); a text
+    // compared with a bare number or a text, as texts. The equality index must agree.
+    void equalityAgreesWithPlainSqlite_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("text column inside a join on an integer")
+            << QStringLiteral("SELECT T.V FROM INTS I CROSS JOIN TEXTS T WHERE T.V = I.N");
+        QTest::newRow("integer column inside a join on a text")
+            << QStringLiteral("SELECT T.V FROM TEXTS T CROSS JOIN INTS I WHERE I.N = T.V");
+        QTest::newRow("text column against a sub-select")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = (SELECT N FROM INTS WHERE N > 4)");
+        QTest::newRow("text column against a bare number")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = 5");
+        QTest::newRow("text column against a real column")
+            << QStringLiteral("SELECT T.V FROM INTS I CROSS JOIN TEXTS T WHERE T.V = I.N * 1.0");
+        QTest::newRow("trailing blanks under RTRIM")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = '5' COLLATE RTRIM");
+        QTest::newRow("letter case under NOCASE")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = 'ABC' COLLATE NOCASE");
+    }
+    void equalityAgreesWithPlainSqlite()
+    {
+        QFETCH(QString, sql);
+        QTemporaryDir folder;
+        const QStringList texts {QStringLiteral("5"), QStringLiteral("05"), QStringLiteral("+5"),
+            QStringLiteral("5.0"), QStringLiteral(" 5"), QStringLiteral("5   "),
+            QStringLiteral("5e0"), QStringLiteral("abc"), QStringLiteral("6"),
+            QStringLiteral("0x5"), QStringLiteral("5abc")};
+        QList<Row> textRows;
+        QStringList setup {QStringLiteral("CREATE TABLE TEXTS (V TEXT)"),
+            QStringLiteral("CREATE TABLE INTS (N INTEGER)"),
+            QStringLiteral("INSERT INTO INTS VALUES (5), (7)")};
+        for (const QString &text : texts) {
+            textRows.append(Row {text});
+            setup << QStringLiteral("INSERT INTO TEXTS VALUES ('%1')").arg(text);
+        }
+        WriteTable(folder.filePath(QStringLiteral("texts.db")),
+            {{QStringLiteral("V"), QLatin1Char('A'), 10}}, textRows);
+        WriteTable(folder.filePath(QStringLiteral("ints.db")),
+            {{QStringLiteral("N"), QLatin1Char('I'), 0}}, {{5}, {7}});
+        SqlEngine engine(folder.path(), 1251);
+        const auto rows = engine.Run(sql, {});
+        QStringList answer = Column(*rows, 0);
+        QStringList expected = PlainSqliteAnswer(setup, sql);
+        answer.sort();
+        expected.sort();
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(answer, expected);
     }
 
     // The grid's sorting upper-cases the whole text, joins the ORDER BY lines and writes DESC.
