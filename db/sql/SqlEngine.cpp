@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QTime>
 #include <map>
+#include <optional>
 #include <set>
 #include <sqlite3.h>
 
@@ -29,6 +30,7 @@ constexpr int ProgressSteps = 100'000;
 constexpr int MaxPrepareAttempts = 256;
 
 const char NoSuchTable[] = "no such table: ";
+const char NoSuchColumn[] = "no such column: ";
 
 struct StatementDeleter
 {
@@ -54,6 +56,36 @@ void ChangeCase(sqlite3_context *context, int, sqlite3_value **argv)
     const bool upper = sqlite3_user_data(context) != nullptr;
     const QByteArray changed = (upper ? value.toUpper() : value.toLower()).toUtf8();
     sqlite3_result_text(context, changed.constData(), int(changed.size()), SQLITE_TRANSIENT);
+}
+
+// LIKE ignoring the case of every letter, not only of ASCII ones as SQLite's own:
+// like(pattern, text[, escape]).
+void LikeAnyCase(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    const auto textOf = [&](int i) {
+        return std::string_view(reinterpret_cast<const char *>(sqlite3_value_text(argv[i])),
+            size_t(sqlite3_value_bytes(argv[i])));
+    };
+    std::optional<char32_t> escape;
+    if (argc == 3) {
+        if (sqlite3_value_type(argv[2]) == SQLITE_NULL)
+            return sqlite3_result_null(context);
+        size_t count = 0;
+        const char32_t first = FirstCharacter(textOf(2), count);
+        if (count != 1)
+            return sqlite3_result_error(
+                context, "ESCAPE expression must be a single character", -1);
+        escape = first;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    const std::string_view pattern = textOf(0);
+    const std::string_view text = textOf(1);
+    const int limit
+        = sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+    if (pattern.size() > size_t(limit))
+        return sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
+    sqlite3_result_int(context, LikeMatches(text, pattern, escape) ? 1 : 0);
 }
 
 // Table names as SQLite matches them: ASCII letters ignore case, all others must agree.
@@ -263,9 +295,39 @@ struct SqlEngine::Impl
         return changed;
     }
 
+    // The spelling of a field of a known table whose name equals `name` ignoring letter case in
+    // every alphabet, as the Paradox engine matches names; empty when there is none.
+    QString FieldSpelling(const QString &name) const
+    {
+        for (const auto &[key, source] : Tables) {
+            const TRecordSet &rows = *source->Rows;
+            for (int c = 0; c < rows.ColumnCount(); ++c)
+                if (rows.Info(c).Name.compare(name, Qt::CaseInsensitive) == 0)
+                    return rows.Info(c).Name;
+        }
+        return {};
+    }
+
+    // Puts a field name SQLite did not find into the field's own spelling, when it differs from
+    // it only in the case of letters SQLite does not fold; false when there is nothing to do.
+    bool RespellField(const QString &message, QString &sql, std::set<QString> &respelt) const
+    {
+        if (!message.startsWith(QLatin1String(NoSuchColumn)))
+            return false;
+        const QString name
+            = message.mid(int(sizeof NoSuchColumn) - 1).section(QLatin1Char('.'), -1);
+        const QString spelling = FieldSpelling(name);
+        if (spelling.isEmpty() || spelling == name || !respelt.insert(name.toCaseFolded()).second)
+            return false;
+        sql = SqlDialect::RenameIdentifier(sql, name, spelling);
+        return true;
+    }
+
     Statement Prepare(const QString &sql)
     {
-        const QByteArray text = sql.toUtf8();
+        QString current = sql;
+        QByteArray text = current.toUtf8();
+        std::set<QString> respelt;
         for (int attempt = 0; attempt < MaxPrepareAttempts; ++attempt) {
             Planned.clear();
             Refusal.clear();
@@ -285,6 +347,10 @@ struct SqlEngine::Impl
                 if (message.startsWith(QLatin1String(NoSuchTable))
                     && LoadTable(message.mid(int(sizeof NoSuchTable) - 1)))
                     continue;
+                if (RespellField(message, current, respelt)) {
+                    text = current.toUtf8();
+                    continue;
+                }
                 throw EDatabaseError(
                     QStringLiteral("Invalid query: %1.%2").arg(message, Describe(sql)));
             }
@@ -455,6 +521,10 @@ SqlEngine::SqlEngine(const QString &folder, int defaultCodePage)
         db, "UPPER", 1, flags, &upper, ChangeCase, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(
         db, "LOWER", 1, flags, nullptr, ChangeCase, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db, "LIKE", 2, flags, nullptr, LikeAnyCase, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db, "LIKE", 3, flags, nullptr, LikeAnyCase, nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(db, Impl::Authorize, FImpl.get());
     sqlite3_progress_handler(db, ProgressSteps, Impl::Progress, FImpl.get());
 }

@@ -294,6 +294,62 @@ private slots:
             QCOMPARE(engine.Run(QStringLiteral("SELECT N FROM %1").arg(name), {})->RowCount(), 2);
     }
 
+    void cyrillicFieldNamesIgnoreCase_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("upper case") << QStringLiteral("SELECT DISTINCT ФАМИЛИЯ FROM \"MIX.DB\"");
+        QTest::newRow("lower case, in back quotes")
+            << QStringLiteral("SELECT `фамилия` FROM MIX WHERE `фамилия` <> ''");
+        QTest::newRow("qualified, in every clause")
+            << QStringLiteral("SELECT M.ФАМИЛИЯ FROM MIX M WHERE M.ТЕЛЕФОН_Ё = 1 "
+                              "ORDER BY m.фамилия");
+        QTest::newRow("bracketed, Ё as ё") << QStringLiteral("SELECT [фамилия] FROM MIX WHERE "
+                                                             "[телефон_ё] > 0");
+    }
+    void cyrillicFieldNamesIgnoreCase()
+    {
+        QFETCH(QString, sql);
+        QTemporaryDir folder;
+        WriteTable(folder.filePath(QStringLiteral("Mix.db")),
+            {{QStringLiteral("Фамилия"), QLatin1Char('A'), 20},
+                {QStringLiteral("Телефон_Ё"), QLatin1Char('I'), 0}},
+            {{QStringLiteral("Ёлкин"), 1}});
+        SqlEngine engine(folder.path(), 1251);
+        const auto rows = engine.Run(sql, {});
+        QCOMPARE(Column(*rows, 0), QStringList {QStringLiteral("Ёлкин")});
+        QCOMPARE(rows->Info(0).Name, QStringLiteral("Фамилия"));
+    }
+
+    void cyrillicLikeIgnoresCase_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("small letters find capitals")
+            << QStringLiteral("FAM LIKE 'як%'") << QStringList {QStringLiteral("Яковлев")};
+        QTest::newRow("ё finds Ё")
+            << QStringLiteral("FAM LIKE '%ёлк%'") << QStringList {QStringLiteral("Ёлкин П.")};
+        QTest::newRow("Е is not Ё")
+            << QStringLiteral("FAM LIKE 'е%'") << QStringList {QStringLiteral("Егоров А.")};
+        QTest::newRow("capitals find small letters, one-character wildcard")
+            << QStringLiteral("FAM LIKE 'АБР_М%'") << QStringList {QStringLiteral("абрамов")};
+        QTest::newRow("agrees with UPPER")
+            << QStringLiteral("FAM LIKE 'ЯКОВЛЕВ' AND UPPER(FAM) = 'ЯКОВЛЕВ'")
+            << QStringList {QStringLiteral("Яковлев")};
+        QTest::newRow("escaped wildcard") << QStringLiteral("FAM || '%' LIKE 'zIMMER!%' ESCAPE '!'")
+                                          << QStringList {QStringLiteral("Zimmer")};
+        QTest::newRow("escaped wildcard stands for itself")
+            << QStringLiteral("FAM LIKE 'Zimme!%' ESCAPE '!'") << QStringList {};
+    }
+    void cyrillicLikeIgnoresCase()
+    {
+        QFETCH(QString, condition);
+        QFETCH(QStringList, names);
+        const auto rows
+            = Run(QStringLiteral("SELECT DISTINCT FAM FROM \"KVTEL_1.DB\" WHERE %1 ORDER BY FAM")
+                      .arg(condition));
+        QCOMPARE(Column(*rows, 0), names);
+    }
+
     void twoSpellingsOfOneTableJoin()
     {
         const auto rows = Run(QStringLiteral("SELECT COUNT(*) FROM \"KVTEL_1.DB\" A, kvtel_1 B "
