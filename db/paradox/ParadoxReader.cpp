@@ -335,13 +335,17 @@ public:
             case Time:
             case Date: {
                 const uint32_t v = Be32(p);
+                const int32_t value = int32_t(v ^ 0x80000000u);
                 if (v == 0)
                     FRows.AppendNull(column);
+                else if (FHeader.Codes[i] == Date && !IsParadoxDay(value))
+                    BadValue(i, recordNumber);
                 else if (FHeader.Codes[i] == Date)
-                    FRows.AppendInt(
-                        column, int64_t(int32_t(v ^ 0x80000000u)) + ParadoxDayToJulianDay);
+                    FRows.AppendInt(column, int64_t(value) + ParadoxDayToJulianDay);
+                else if (FHeader.Codes[i] == Time && !(value >= 0 && value < MSecsPerDay))
+                    BadValue(i, recordNumber);
                 else
-                    FRows.AppendInt(column, int32_t(v ^ 0x80000000u));
+                    FRows.AppendInt(column, value);
                 break;
             }
             case Number:

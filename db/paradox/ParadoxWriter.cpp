@@ -128,7 +128,7 @@ public:
             }
             case Date: {
                 const int64_t day = FRows.Int(row, column) - ParadoxDayToJulianDay;
-                if (day < 1 || day > 2147483647)
+                if (!IsParadoxDay(day))
                     Bad(row, i, QStringLiteral("is not a date Paradox can store"));
                 PutBe32(p, uint32_t(day) ^ 0x80000000u);
                 break;
