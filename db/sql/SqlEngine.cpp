@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTime>
 #include <map>
 #include <optional>
@@ -112,6 +113,31 @@ bool IsReportingPragma(const char *name)
         if (name && sqlite3_stricmp(name, allowed) == 0)
             return true;
     return false;
+}
+
+bool IsSchemaTable(const char *name)
+{
+    return name
+        && (sqlite3_stricmp(name, "sqlite_master") == 0
+            || sqlite3_stricmp(name, "sqlite_schema") == 0);
+}
+
+// The tables a query asks the columns of with table_info, table_xinfo or their table-valued
+// forms; SQLite reports nothing of a table it has not been shown yet.
+QStringList TablesAskedAbout(const QString &sql)
+{
+    static const QRegularExpression asked(
+        QStringLiteral(
+            "table_x?info\\s*\\(\\s*(?:'([^']*)'|\"([^\"]*)\"|\\[([^\\]]*)\\]|([\\w.$]+))"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    QStringList names;
+    for (auto it = asked.globalMatch(sql); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        for (int group = 1; group <= 4; ++group)
+            if (match.hasCaptured(group))
+                names.append(match.captured(group));
+    }
+    return names;
 }
 
 // The first keyword of a statement, past blanks, comments and opening parentheses.
@@ -468,6 +494,12 @@ struct SqlEngine::Impl
             if (IsReportingPragma(first))
                 return SQLITE_OK;
             break;
+        case SQLITE_UPDATE:
+            // Checked while a table-valued pragma (pragma_table_info(...)) declares itself; those
+            // only report. A statement that writes the schema is still refused as not read-only.
+            if (IsSchemaTable(first))
+                return SQLITE_OK;
+            break;
         default:
             break;
         }
@@ -549,6 +581,9 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
     if (changing.contains(keyword))
         throw FImpl->Refused(keyword, sql);
 
+    for (const QString &name : TablesAskedAbout(sql))
+        if (!FindTableFile(FImpl->Folder, name).isEmpty())
+            FImpl->LoadTable(name);
     Statement statement = FImpl->Prepare(SqlDialect::ToSqlite(sql));
     const bool reading = keyword == QLatin1String("SELECT") || keyword == QLatin1String("WITH")
         || keyword == QLatin1String("VALUES") || keyword == QLatin1String("PRAGMA");
