@@ -290,10 +290,8 @@ struct SqlEngine::Impl
         }
         if (file.isEmpty()) {
             if (!QDir(Folder).exists())
-                throw EDatabaseError(QStringLiteral("Folder does not exist: %1")
-                                         .arg(QDir::toNativeSeparators(Folder)));
-            throw EDatabaseError(QStringLiteral("Table does not exist: %1")
-                                     .arg(QDir::toNativeSeparators(QDir(Folder).filePath(name))));
+                throw EDatabaseError::MissingFolder(Folder);
+            throw EDatabaseError::MissingTable(QDir(Folder).filePath(name));
         }
         Register(registered, MakeSource(file));
         return true;
@@ -377,7 +375,7 @@ struct SqlEngine::Impl
                     text = current.toUtf8();
                     continue;
                 }
-                throw EDatabaseError(
+                throw EDatabaseError::InvalidQuery(
                     QStringLiteral("Invalid query: %1.%2").arg(message, Describe(sql)));
             }
             if (!statement)
@@ -393,7 +391,7 @@ struct SqlEngine::Impl
 
     EDatabaseError Refused(const QString &what, const QString &sql) const
     {
-        return EDatabaseError(
+        return EDatabaseError::RejectedQuery(
             QStringLiteral("Query refused: %1 is not allowed; the data can only be read.%2")
                 .arg(what, Describe(sql)));
     }
@@ -609,10 +607,12 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
             FImpl->Clock.invalidate();
             if (FImpl->TimedOut)
                 throw EDatabaseError(
+                    QStringLiteral("Запрос остановлен: он выполнялся дольше %1 секунд.")
+                        .arg(QueryTimeLimitMSecs / 1000),
                     QStringLiteral("Query stopped: it ran longer than %1 seconds.%2")
                         .arg(QueryTimeLimitMSecs / 1000)
                         .arg(FImpl->Describe(sql)));
-            throw EDatabaseError(
+            throw EDatabaseError::InvalidQuery(
                 QStringLiteral("Query failed: %1.%2")
                     .arg(FromUtf8(sqlite3_errmsg(FImpl->Db)), FImpl->Describe(sql)));
         }

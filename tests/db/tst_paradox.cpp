@@ -593,6 +593,6 @@ void TestParadox::outOfRangeDateOrTimeIsDamage()
         Paradox::ReadTable(path);
         QFAIL("the damaged value was read");
     } catch (const EDatabaseError &error) {
-        QVERIFY2(error.Message().contains(QStringLiteral("КОГДА")), qPrintable(error.Message()));
+        QVERIFY2(error.Detail().contains(QStringLiteral("КОГДА")), qPrintable(error.Detail()));
     }
 }

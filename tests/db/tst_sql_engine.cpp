@@ -552,9 +552,11 @@ private slots:
             Run(sql);
             QFAIL("the statement ran");
         } catch (const EDatabaseError &error) {
-            QVERIFY2(error.Message().startsWith(QStringLiteral("Query refused: ")),
-                qPrintable(error.Message()));
-            QVERIFY2(error.Message().contains(what), qPrintable(error.Message()));
+            QCOMPARE(error.Message(),
+                QStringLiteral("Запрос отклонён: данные справочника можно только читать."));
+            QVERIFY2(error.Detail().startsWith(QStringLiteral("Query refused: ")),
+                qPrintable(error.Detail()));
+            QVERIFY2(error.Detail().contains(what), qPrintable(error.Detail()));
         }
         QCOMPARE(Snapshot(FFolder.path()), before);
         // The engine still answers afterwards.
@@ -621,22 +623,67 @@ private slots:
             Run(sql, params);
             QFAIL("the query ran");
         } catch (const EDatabaseError &error) {
+            const QString text = QString::fromUtf8(error.what()); // message and detail
             for (const QString &part : expected)
-                QVERIFY2(error.Message().contains(part), qPrintable(error.Message()));
+                QVERIFY2(text.contains(part), qPrintable(text));
         }
     }
 
-    void missingFolderIsNamed()
+    // What a user can meet reads in Russian and names the table's file and its folder; the full
+    // path and the cause are the detail.
+    void userFailuresSpeakRussian_data()
     {
-        const QString folder = FFolder.filePath(QStringLiteral("Nowhere"));
-        SqlEngine engine(folder, 1251);
+        QTest::addColumn<QString>("folder"); // under the test folder
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail"); // after the folder's full path
+        QTest::newRow("missing folder") << QStringLiteral("Nowhere") << CityQuery()
+                                        << QStringLiteral("Папка «Nowhere» не найдена.")
+                                        << QStringLiteral("Folder does not exist: %1");
+        QTest::newRow("missing table")
+            << QStringLiteral("Region") << QStringLiteral("SELECT * FROM \"Tel_k12.db\"")
+            << QStringLiteral("Таблица «Tel_k12.db» не найдена в папке «Region».")
+            << QStringLiteral("Table does not exist: %1/Tel_k12.db");
+        QTest::newRow("damaged table")
+            << QStringLiteral("Region") << QStringLiteral("SELECT * FROM BROKEN")
+            << QStringLiteral("Таблица «broken.db» в папке «Region» повреждена и не может быть "
+                              "прочитана.")
+            << QStringLiteral("Table %1/broken.db is damaged: ");
+        QTest::newRow("rejected query")
+            << QStringLiteral("Region") << QStringLiteral("DELETE FROM BROKEN")
+            << QStringLiteral("Запрос отклонён: данные справочника можно только читать.")
+            << QStringLiteral("Query refused: DELETE is not allowed");
+        QTest::newRow("wrong query")
+            << QStringLiteral("Region") << QStringLiteral("SELECT NOPE FROM \"KVTEL_1.DB\"")
+            << QStringLiteral("Запрос не может быть выполнен: в нём есть ошибка.")
+            << QStringLiteral("Invalid query: no such column: NOPE");
+    }
+    void userFailuresSpeakRussian()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, sql);
+        QFETCH(QString, message);
+        QFETCH(QString, detail);
+        QTemporaryDir root;
+        const QString path = root.filePath(folder);
+        if (folder == QLatin1String("Region")) {
+            QDir().mkpath(path);
+            QFile::copy(FFolder.filePath(QStringLiteral("kvtel_1.DB")),
+                path + QStringLiteral("/kvtel_1.DB"));
+            QFile broken(path + QStringLiteral("/broken.db"));
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write(QByteArray(3000, '\x01'));
+        }
+        SqlEngine engine(path, 1251);
         try {
-            engine.Run(CityQuery(), Street(7));
+            engine.Run(sql, Street(7));
             QFAIL("the query ran");
         } catch (const EDatabaseError &error) {
-            QVERIFY2(error.Message().contains(QStringLiteral("Folder does not exist")),
-                qPrintable(error.Message()));
-            QVERIFY(error.Message().contains(QStringLiteral("Nowhere")));
+            QCOMPARE(error.Message(), message);
+            const QString expected = detail.contains(QLatin1String("%1"))
+                ? detail.arg(QDir::toNativeSeparators(path))
+                : detail;
+            QVERIFY2(error.Detail().startsWith(expected), qPrintable(error.Detail()));
         }
     }
 
