@@ -431,11 +431,12 @@ private slots:
         const QStringList texts {QStringLiteral("5"), QStringLiteral("05"), QStringLiteral("+5"),
             QStringLiteral("5.0"), QStringLiteral(" 5"), QStringLiteral("5   "),
             QStringLiteral("5e0"), QStringLiteral("abc"), QStringLiteral("6"),
-            QStringLiteral("0x5"), QStringLiteral("5abc")};
+            QStringLiteral("0x5"), QStringLiteral("5abc"), QStringLiteral("5."),
+            QStringLiteral(".5e1"), QStringLiteral("-0"), QStringLiteral("0")};
         QList<Row> textRows;
         QStringList setup {QStringLiteral("CREATE TABLE TEXTS (V TEXT)"),
             QStringLiteral("CREATE TABLE INTS (N INTEGER)"),
-            QStringLiteral("INSERT INTO INTS VALUES (5), (7)")};
+            QStringLiteral("INSERT INTO INTS VALUES (5), (7), (0)")};
         for (const QString &text : texts) {
             textRows.append(Row {text});
             setup << QStringLiteral("INSERT INTO TEXTS VALUES ('%1')").arg(text);
@@ -443,7 +444,7 @@ private slots:
         WriteTable(folder.filePath(QStringLiteral("texts.db")),
             {{QStringLiteral("V"), QLatin1Char('A'), 10}}, textRows);
         WriteTable(folder.filePath(QStringLiteral("ints.db")),
-            {{QStringLiteral("N"), QLatin1Char('I'), 0}}, {{5}, {7}});
+            {{QStringLiteral("N"), QLatin1Char('I'), 0}}, {{5}, {7}, {0}});
         SqlEngine engine(folder.path(), 1251);
         const auto rows = engine.Run(sql, {});
         QStringList answer = Column(*rows, 0);
