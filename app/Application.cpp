@@ -41,6 +41,8 @@ void TApplication::HandleException(const std::exception &e)
     }
     QMessageBox box(
         QMessageBox::Critical, applicationDisplayName(), message, QMessageBox::Ok, activeWindow());
+    if (own && !own->Detail().isEmpty())
+        box.setDetailedText(own->Detail());
     box.exec();
 }
 

@@ -4,20 +4,22 @@
 //   pxtool export TABLE.DB [--types] [--codepage N]
 //   pxtool info TABLE.DB [--codepage N]
 //   pxtool sql FOLDER "SQL" [--param NAME=VALUE ...] [--codepage N]
+//   pxtool --help
 //
 // CSV is RFC 4180 in UTF-8: the first line names the fields, one line per record, a null is an
 // empty field, numbers use "." and no grouping. The import's header gives each field as
 // NAME:TYPE[:LEN]; export --types writes that form too, so its output imports again.
 #include "core/Exception.h"
+#include "db/paradox/ParadoxFormat.h"
 #include "db/paradox/ParadoxReader.h"
 #include "db/paradox/ParadoxWriter.h"
-#include "db/paradox/ParadoxFormat.h"
 #include "db/sql/SqlEngine.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
 #include <charconv>
@@ -33,6 +35,7 @@ const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] < data.csv\n"
                      "       pxtool export TABLE.DB [--types] [--codepage N]\n"
                      "       pxtool info TABLE.DB [--codepage N]\n"
                      "       pxtool sql FOLDER \"SQL\" [--param NAME=VALUE ...] [--codepage N]\n"
+                     "       pxtool --help\n"
                      "types: A alpha (LEN 1..255), S short, I long, N number, C currency, D date,\n"
                      "       T time, @ timestamp, L logical, + autoincrement, M memo (LEN = part\n"
                      "       kept in the record), F formatted memo, B BLOb, G graphic, O OLE,\n"
@@ -224,6 +227,10 @@ bool ParseBool(const QString &text, bool &value)
 
 QTime ParseTime(const QString &text)
 {
+    // Qt reads the ISO "24:00:00" as the midnight that starts the day; a Paradox time is a time
+    // of day, and that one is none.
+    if (text.startsWith(QLatin1String("24")))
+        return {};
     const QTime time = QTime::fromString(text, Qt::ISODateWithMs);
     return time.isValid() ? time : QTime::fromString(text, QStringLiteral("HH:mm"));
 }
@@ -320,7 +327,8 @@ Paradox::NewField ParseFieldDefinition(const QString &definition)
 {
     const QStringList parts = definition.trimmed().split(QLatin1Char(':'));
     if (parts.size() < 2 || parts.size() > 3 || parts.at(0).isEmpty() || parts.at(1).size() != 1)
-        throw Exception(QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(definition));
+        throw Exception(
+            QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(definition));
     Paradox::NewField field;
     field.Name = parts.at(0);
     field.Kind = parts.at(1).at(0).toUpper();
@@ -392,8 +400,17 @@ QString TypeSpec(const Paradox::FieldDef &field)
     return letter;
 }
 
+// A named pipe or a device would block the read or never end: only a regular file is a table.
+void RequireTableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        throw Exception(QStringLiteral("%1 is not a table file").arg(path));
+}
+
 int Export(const QString &path, bool withTypes, int codePage)
 {
+    RequireTableFile(path);
     const std::unique_ptr<TRecordSet> rows = Paradox::ReadTable(path, codePage);
     QStringList header;
     if (withTypes) {
@@ -409,6 +426,7 @@ int Export(const QString &path, bool withTypes, int codePage)
 
 int Info(const QString &path, int codePage)
 {
+    RequireTableFile(path);
     const Paradox::TableInfo info = Paradox::ReadInfo(path);
     QString out;
     out += QStringLiteral("table: %1\n").arg(path);
@@ -469,6 +487,9 @@ int Run(const QStringList &arguments)
             codePage = value.toInt(&ok);
             if (!ok || codePage <= 0)
                 throw EUsage(QStringLiteral("--codepage wants a number, not \"%1\"").arg(value));
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            WriteOut(QString::fromUtf8(Usage));
+            return 0;
         } else if (a == QLatin1String("--types")) {
             withTypes = true;
         } else if (a.startsWith(QLatin1String("--"))) {

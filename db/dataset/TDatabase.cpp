@@ -1,8 +1,8 @@
 #include "db/dataset/TDatabase.h"
 
+#include "db/dataset/TDataSet.h"
 #include "db/paradox/EDatabaseError.h"
 #include "db/sql/SqlEngine.h"
-#include "db/dataset/TDataSet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -76,9 +76,7 @@ void TDatabase::Open()
             QStringLiteral("Cannot connect to database '%1': no PATH given").arg(FDatabaseName));
     const QFileInfo folder(path);
     if (!folder.isDir())
-        throw EDatabaseError(
-            QStringLiteral("Cannot connect to database '%1': folder %2 does not exist")
-                .arg(FDatabaseName, QDir::toNativeSeparators(path)));
+        throw EDatabaseError::MissingFolder(path);
     const QString driver = ParamValue(QStringLiteral("DEFAULT DRIVER"));
     if (!driver.isEmpty() && driver.compare(QLatin1String("PARADOX"), Qt::CaseInsensitive) != 0)
         throw EDatabaseError(

@@ -1,8 +1,8 @@
 #include "db/dataset/TQuery.h"
 
+#include "db/dataset/TDatabase.h"
 #include "db/paradox/EDatabaseError.h"
 #include "db/sql/SqlEngine.h"
-#include "db/dataset/TDatabase.h"
 
 void TQuery::SetSQL(const QStringList &lines)
 {
@@ -65,7 +65,7 @@ QStringList TQuery::ParseParamNames(const QString &sql)
     const qsizetype n = sql.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = sql.at(i);
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
             // Quoted text and quoted names hold no parameters; a doubled quote stays inside.
             for (++i; i < n; ++i) {
                 if (sql.at(i) == c) {
@@ -75,6 +75,11 @@ QStringList TQuery::ParseParamNames(const QString &sql)
                         break;
                 }
             }
+            continue;
+        }
+        if (c == QLatin1Char('[')) { // a name in brackets, as in "AS [a:b]"
+            const qsizetype end = sql.indexOf(QLatin1Char(']'), i + 1);
+            i = end < 0 ? n : end;
             continue;
         }
         if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {

@@ -1,7 +1,7 @@
 #include "db/dataset/TTable.h"
 
-#include "db/paradox/EDatabaseError.h"
 #include "db/dataset/TDatabase.h"
+#include "db/paradox/EDatabaseError.h"
 #include "db/sql/TableCache.h"
 
 #include <QDir>
@@ -25,8 +25,6 @@ std::shared_ptr<const TRecordSet> TTable::OpenRows(TDatabase &database)
         throw EDatabaseError(QStringLiteral("Table name is missing"));
     const QString file = FindTableFile(database.Path(), FTableName);
     if (file.isEmpty())
-        throw EDatabaseError(
-            QStringLiteral("Table does not exist: %1")
-                .arg(QDir::toNativeSeparators(QDir(database.Path()).filePath(FTableName))));
+        throw EDatabaseError::MissingTable(QDir(database.Path()).filePath(FTableName));
     return TableCache::Load(file, database.CodePage());
 }

@@ -134,6 +134,13 @@ constexpr int MaxBlobLeader = 240;
 constexpr int BcdMaxDecimals = 32;
 constexpr int64_t ParadoxDayToJulianDay = 1721425; // day 1 is 1 January of year 1
 constexpr int64_t MSecsPerDay = 86400000;
+constexpr int64_t LastParadoxDay = 3652059; // 31 December 9999
+
+// Whether a stored day number is a date of years 1 to 9999; any other is a damaged value.
+constexpr bool IsParadoxDay(int64_t day)
+{
+    return day >= 1 && day <= LastParadoxDay;
+}
 
 // The .MB file: blocks of 4 KB; a BLOb lives either alone in a run of blocks or in a slot of a
 // block shared by small BLObs.

@@ -19,7 +19,7 @@ namespace {
 
 [[noreturn]] void Damaged(const QString &name, const QString &cause)
 {
-    throw EDatabaseError(QStringLiteral("Table %1 is damaged: %2").arg(name, cause));
+    throw EDatabaseError::DamagedTable(name, cause);
 }
 
 const unsigned char *AsBytes(std::string_view s)
@@ -75,7 +75,7 @@ Header ParseHeader(std::string_view table, const QString &name)
     info.Path = name;
     const int fileType = h[FileTypeAt];
     if (fileType != FileTypeIndexedDb && fileType != FileTypeNonIndexedDb)
-        throw EDatabaseError(QStringLiteral("%1 is not a Paradox table").arg(name));
+        throw EDatabaseError::DamagedTable(name, QStringLiteral("not a Paradox table"));
     info.FileVersion = FileVersionOf(h[FileVersionAt]);
     if (info.FileVersion == 0)
         Damaged(name, QStringLiteral("unknown file version %1").arg(h[FileVersionAt]));
@@ -262,8 +262,8 @@ private:
 
     [[noreturn]] void Bad(const QString &cause)
     {
-        throw EDatabaseError(
-            QStringLiteral("The BLOb file (.MB) of table %1 is damaged: %2").arg(FName, cause));
+        throw EDatabaseError::DamagedTable(
+            FName, QStringLiteral("its BLOb file (.MB) is damaged: %1").arg(cause));
     }
 
     const BlobFileSource &FSource;
@@ -335,13 +335,17 @@ public:
             case Time:
             case Date: {
                 const uint32_t v = Be32(p);
+                const int32_t value = int32_t(v ^ 0x80000000u);
                 if (v == 0)
                     FRows.AppendNull(column);
+                else if (FHeader.Codes[i] == Date && !IsParadoxDay(value))
+                    BadValue(i, recordNumber);
                 else if (FHeader.Codes[i] == Date)
-                    FRows.AppendInt(
-                        column, int64_t(int32_t(v ^ 0x80000000u)) + ParadoxDayToJulianDay);
+                    FRows.AppendInt(column, int64_t(value) + ParadoxDayToJulianDay);
+                else if (FHeader.Codes[i] == Time && !(value >= 0 && value < MSecsPerDay))
+                    BadValue(i, recordNumber);
                 else
-                    FRows.AppendInt(column, int32_t(v ^ 0x80000000u));
+                    FRows.AppendInt(column, value);
                 break;
             }
             case Number:

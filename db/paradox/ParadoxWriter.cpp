@@ -1,6 +1,6 @@
+#include "db/paradox/ParadoxWriter.h"
 #include "db/paradox/EDatabaseError.h"
 #include "db/paradox/ParadoxCodePage.h"
-#include "db/paradox/ParadoxWriter.h"
 #include "db/paradox/ParadoxFormat.h"
 
 #include <QDir>
@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 namespace Paradox {
 
@@ -87,6 +88,28 @@ public:
 
     int64_t AutoIncrement = 0;
 
+    // An auto-increment field numbers its records: a value given twice would make two records
+    // one. Empty values are numbered on after the largest given one.
+    void NumberAutoIncrements()
+    {
+        for (size_t i = 0; i < FPlan.size(); ++i) {
+            if (FPlan[i].Kind->Code != AutoInc)
+                continue;
+            std::unordered_map<int64_t, int> firstRowOf;
+            for (int r = 0; r < FRows.RowCount(); ++r) {
+                if (FRows.IsNull(r, int(i)))
+                    continue;
+                const int64_t value = FRows.Int(r, int(i));
+                const auto [seen, added] = firstRowOf.emplace(value, r);
+                if (!added)
+                    Bad(r, i,
+                        QStringLiteral("repeats the auto-increment value of row %1")
+                            .arg(seen->second + 1));
+                AutoIncrement = std::max(AutoIncrement, value);
+            }
+        }
+    }
+
     void Encode(int row, unsigned char *record)
     {
         for (size_t i = 0; i < FPlan.size(); ++i) {
@@ -128,7 +151,7 @@ public:
             }
             case Date: {
                 const int64_t day = FRows.Int(row, column) - ParadoxDayToJulianDay;
-                if (day < 1 || day > 2147483647)
+                if (!IsParadoxDay(day))
                     Bad(row, i, QStringLiteral("is not a date Paradox can store"));
                 PutBe32(p, uint32_t(day) ^ 0x80000000u);
                 break;
@@ -437,11 +460,7 @@ void WriteTable(
 
     BlobWriter blobs;
     RecordEncoder encoder(path, fields, plan, rows, *page, blobs);
-    for (size_t i = 0; i < plan.size(); ++i)
-        if (plan[i].Kind->Code == AutoInc)
-            for (int r = 0; r < rows.RowCount(); ++r)
-                if (!rows.IsNull(r, int(i)))
-                    encoder.AutoIncrement = std::max(encoder.AutoIncrement, rows.Int(r, int(i)));
+    encoder.NumberAutoIncrements();
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,8 +1,10 @@
 #include "db/sql/SqlCollation.h"
 
+#include <QChar>
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // The Paradox Cyrillic dictionary order. Characters are compared by a primary weight: control
 // characters, blanks, punctuation and symbols, digits, Latin letters, Cyrillic letters in the
@@ -215,4 +217,86 @@ int CompareCyrillic(std::string_view a, std::string_view b)
         return tertiary;
     const int bytes = a.compare(b);
     return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+}
+
+namespace {
+
+struct LikeToken
+{
+    enum Kind { Literal, One, Any } What;
+    char32_t Character;
+};
+
+std::vector<char32_t> Characters(std::string_view text, bool folded)
+{
+    std::vector<char32_t> characters;
+    characters.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const char32_t c = Decode(text, i);
+        characters.push_back(folded ? QChar::toCaseFolded(c) : c);
+    }
+    return characters;
+}
+
+} // namespace
+
+bool LikeMatches(std::string_view text, std::string_view pattern, std::optional<char32_t> escape)
+{
+    const bool escaping = escape.has_value();
+    const char32_t escapeCharacter = escape.value_or(0);
+    std::vector<LikeToken> tokens;
+    const std::vector<char32_t> patternCharacters = Characters(pattern, false);
+    for (size_t k = 0; k < patternCharacters.size(); ++k) {
+        const char32_t c = patternCharacters[k];
+        if (escaping && c == escapeCharacter) {
+            if (++k == patternCharacters.size())
+                return false; // an escape at the end escapes nothing: SQLite matches nothing
+            tokens.push_back({LikeToken::Literal, QChar::toCaseFolded(patternCharacters[k])});
+        } else if (c == U'%') {
+            tokens.push_back({LikeToken::Any, c});
+        } else if (c == U'_') {
+            tokens.push_back({LikeToken::One, c});
+        } else {
+            tokens.push_back({LikeToken::Literal, QChar::toCaseFolded(c)});
+        }
+    }
+    // Greedy matching that returns to the last "%" on a mismatch: time bounded by the product
+    // of the lengths, whatever the pattern.
+    const std::vector<char32_t> characters = Characters(text, true);
+    size_t t = 0;
+    size_t p = 0;
+    size_t lastAny = tokens.size();
+    size_t resumeAt = 0;
+    while (t < characters.size()) {
+        if (p < tokens.size()
+            && (tokens[p].What == LikeToken::One
+                || (tokens[p].What == LikeToken::Literal
+                    && tokens[p].Character == characters[t]))) {
+            ++p;
+            ++t;
+        } else if (p < tokens.size() && tokens[p].What == LikeToken::Any) {
+            lastAny = p++;
+            resumeAt = t;
+        } else if (lastAny < tokens.size()) {
+            p = lastAny + 1;
+            t = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < tokens.size() && tokens[p].What == LikeToken::Any)
+        ++p;
+    return p == tokens.size();
+}
+
+char32_t FirstCharacter(std::string_view text, size_t &count)
+{
+    count = 0;
+    char32_t first = 0;
+    for (size_t i = 0; i < text.size(); ++count) {
+        const char32_t c = Decode(text, i);
+        if (count == 0)
+            first = c;
+    }
+    return first;
 }

@@ -35,7 +35,52 @@ qsizetype SkipComment(const QString &sql, qsizetype i)
     return end < 0 ? sql.size() : end + 2;
 }
 
+bool StartsComment(const QString &sql, qsizetype i)
+{
+    const QChar c = sql.at(i);
+    return (c == QLatin1Char('-') || c == QLatin1Char('/')) && i + 1 < sql.size()
+        && sql.at(i + 1) == (c == QLatin1Char('-') ? QLatin1Char('-') : QLatin1Char('*'));
+}
+
 } // namespace
+
+QString RenameIdentifier(const QString &sql, const QString &name, const QString &spelling)
+{
+    QString out;
+    out.reserve(sql.size());
+    const auto matches
+        = [&](QStringView word) { return word.compare(name, Qt::CaseInsensitive) == 0; };
+    qsizetype i = 0;
+    while (i < sql.size()) {
+        const QChar c = sql.at(i);
+        qsizetype end = i + 1;
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('[')) {
+            const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
+            end = SkipQuoted(sql, i, close);
+            const bool closed = end - i >= 2 && sql.at(end - 1) == close;
+            if (closed && matches(QStringView(sql).mid(i + 1, end - i - 2))) {
+                out += c + spelling + sql.at(end - 1);
+                i = end;
+                continue;
+            }
+        } else if (c == QLatin1Char('\'')) {
+            end = SkipQuoted(sql, i, c);
+        } else if (StartsComment(sql, i)) {
+            end = SkipComment(sql, i);
+        } else if (IsWordChar(c)) {
+            while (end < sql.size() && IsWordChar(sql.at(end)))
+                ++end;
+            if (matches(QStringView(sql).mid(i, end - i))) {
+                out += spelling;
+                i = end;
+                continue;
+            }
+        }
+        out += QStringView(sql).mid(i, end - i);
+        i = end;
+    }
+    return out;
+}
 
 QString ToSqlite(const QString &sql)
 {
@@ -52,8 +97,7 @@ QString ToSqlite(const QString &sql)
             end = SkipQuoted(sql, i, c);
         else if (c == QLatin1Char('['))
             end = SkipQuoted(sql, i, QLatin1Char(']'));
-        else if ((c == QLatin1Char('-') || c == QLatin1Char('/')) && i + 1 < sql.size()
-            && sql.at(i + 1) == (c == QLatin1Char('-') ? QLatin1Char('-') : QLatin1Char('*')))
+        else if (StartsComment(sql, i))
             end = SkipComment(sql, i);
         else if (IsWordChar(c)) {
             while (end < sql.size() && IsWordChar(sql.at(end)))

@@ -10,4 +10,10 @@ namespace SqlDialect {
 // brackets and comments is left alone.
 QString ToSqlite(const QString &sql);
 
+// Every name in the text spelt like `name` ignoring letter case in any alphabet, bare or in
+// quotes or brackets, spelt `spelling` instead. SQLite ignores the case of ASCII letters alone,
+// so this lets "ФАМИЛИЯ" find the field "Фамилия". Texts in single quotes and comments are
+// left alone.
+QString RenameIdentifier(const QString &sql, const QString &name, const QString &spelling);
+
 } // namespace SqlDialect

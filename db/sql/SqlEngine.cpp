@@ -11,8 +11,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTime>
 #include <map>
+#include <optional>
 #include <set>
 #include <sqlite3.h>
 
@@ -29,6 +31,7 @@ constexpr int ProgressSteps = 100'000;
 constexpr int MaxPrepareAttempts = 256;
 
 const char NoSuchTable[] = "no such table: ";
+const char NoSuchColumn[] = "no such column: ";
 
 struct StatementDeleter
 {
@@ -56,6 +59,36 @@ void ChangeCase(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_result_text(context, changed.constData(), int(changed.size()), SQLITE_TRANSIENT);
 }
 
+// LIKE ignoring the case of every letter, not only of ASCII ones as SQLite's own:
+// like(pattern, text[, escape]).
+void LikeAnyCase(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    const auto textOf = [&](int i) {
+        return std::string_view(reinterpret_cast<const char *>(sqlite3_value_text(argv[i])),
+            size_t(sqlite3_value_bytes(argv[i])));
+    };
+    std::optional<char32_t> escape;
+    if (argc == 3) {
+        if (sqlite3_value_type(argv[2]) == SQLITE_NULL)
+            return sqlite3_result_null(context);
+        size_t count = 0;
+        const char32_t first = FirstCharacter(textOf(2), count);
+        if (count != 1)
+            return sqlite3_result_error(
+                context, "ESCAPE expression must be a single character", -1);
+        escape = first;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    const std::string_view pattern = textOf(0);
+    const std::string_view text = textOf(1);
+    const int limit
+        = sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1);
+    if (pattern.size() > size_t(limit))
+        return sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
+    sqlite3_result_int(context, LikeMatches(text, pattern, escape) ? 1 : 0);
+}
+
 // Table names as SQLite matches them: ASCII letters ignore case, all others must agree.
 QString TableKey(const QString &name)
 {
@@ -80,6 +113,31 @@ bool IsReportingPragma(const char *name)
         if (name && sqlite3_stricmp(name, allowed) == 0)
             return true;
     return false;
+}
+
+bool IsSchemaTable(const char *name)
+{
+    return name
+        && (sqlite3_stricmp(name, "sqlite_master") == 0
+            || sqlite3_stricmp(name, "sqlite_schema") == 0);
+}
+
+// The tables a query asks the columns of with table_info, table_xinfo or their table-valued
+// forms; SQLite reports nothing of a table it has not been shown yet.
+QStringList TablesAskedAbout(const QString &sql)
+{
+    static const QRegularExpression asked(
+        QStringLiteral(
+            "table_x?info\\s*\\(\\s*(?:'([^']*)'|\"([^\"]*)\"|\\[([^\\]]*)\\]|([\\w.$]+))"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    QStringList names;
+    for (auto it = asked.globalMatch(sql); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        for (int group = 1; group <= 4; ++group)
+            if (match.hasCaptured(group))
+                names.append(match.captured(group));
+    }
+    return names;
 }
 
 // The first keyword of a statement, past blanks, comments and opening parentheses.
@@ -232,10 +290,8 @@ struct SqlEngine::Impl
         }
         if (file.isEmpty()) {
             if (!QDir(Folder).exists())
-                throw EDatabaseError(QStringLiteral("Folder does not exist: %1")
-                                         .arg(QDir::toNativeSeparators(Folder)));
-            throw EDatabaseError(QStringLiteral("Table does not exist: %1")
-                                     .arg(QDir::toNativeSeparators(QDir(Folder).filePath(name))));
+                throw EDatabaseError::MissingFolder(Folder);
+            throw EDatabaseError::MissingTable(QDir(Folder).filePath(name));
         }
         Register(registered, MakeSource(file));
         return true;
@@ -263,9 +319,39 @@ struct SqlEngine::Impl
         return changed;
     }
 
+    // The spelling of a field of a known table whose name equals `name` ignoring letter case in
+    // every alphabet, as the Paradox engine matches names; empty when there is none.
+    QString FieldSpelling(const QString &name) const
+    {
+        for (const auto &[key, source] : Tables) {
+            const TRecordSet &rows = *source->Rows;
+            for (int c = 0; c < rows.ColumnCount(); ++c)
+                if (rows.Info(c).Name.compare(name, Qt::CaseInsensitive) == 0)
+                    return rows.Info(c).Name;
+        }
+        return {};
+    }
+
+    // Puts a field name SQLite did not find into the field's own spelling, when it differs from
+    // it only in the case of letters SQLite does not fold; false when there is nothing to do.
+    bool RespellField(const QString &message, QString &sql, std::set<QString> &respelt) const
+    {
+        if (!message.startsWith(QLatin1String(NoSuchColumn)))
+            return false;
+        const QString name
+            = message.mid(int(sizeof NoSuchColumn) - 1).section(QLatin1Char('.'), -1);
+        const QString spelling = FieldSpelling(name);
+        if (spelling.isEmpty() || spelling == name || !respelt.insert(name.toCaseFolded()).second)
+            return false;
+        sql = SqlDialect::RenameIdentifier(sql, name, spelling);
+        return true;
+    }
+
     Statement Prepare(const QString &sql)
     {
-        const QByteArray text = sql.toUtf8();
+        QString current = sql;
+        QByteArray text = current.toUtf8();
+        std::set<QString> respelt;
         for (int attempt = 0; attempt < MaxPrepareAttempts; ++attempt) {
             Planned.clear();
             Refusal.clear();
@@ -285,7 +371,11 @@ struct SqlEngine::Impl
                 if (message.startsWith(QLatin1String(NoSuchTable))
                     && LoadTable(message.mid(int(sizeof NoSuchTable) - 1)))
                     continue;
-                throw EDatabaseError(
+                if (RespellField(message, current, respelt)) {
+                    text = current.toUtf8();
+                    continue;
+                }
+                throw EDatabaseError::InvalidQuery(
                     QStringLiteral("Invalid query: %1.%2").arg(message, Describe(sql)));
             }
             if (!statement)
@@ -301,7 +391,7 @@ struct SqlEngine::Impl
 
     EDatabaseError Refused(const QString &what, const QString &sql) const
     {
-        return EDatabaseError(
+        return EDatabaseError::RejectedQuery(
             QStringLiteral("Query refused: %1 is not allowed; the data can only be read.%2")
                 .arg(what, Describe(sql)));
     }
@@ -402,6 +492,12 @@ struct SqlEngine::Impl
             if (IsReportingPragma(first))
                 return SQLITE_OK;
             break;
+        case SQLITE_UPDATE:
+            // Checked while a table-valued pragma (pragma_table_info(...)) declares itself; those
+            // only report. A statement that writes the schema is still refused as not read-only.
+            if (IsSchemaTable(first))
+                return SQLITE_OK;
+            break;
         default:
             break;
         }
@@ -455,6 +551,10 @@ SqlEngine::SqlEngine(const QString &folder, int defaultCodePage)
         db, "UPPER", 1, flags, &upper, ChangeCase, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(
         db, "LOWER", 1, flags, nullptr, ChangeCase, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db, "LIKE", 2, flags, nullptr, LikeAnyCase, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db, "LIKE", 3, flags, nullptr, LikeAnyCase, nullptr, nullptr, nullptr);
     sqlite3_set_authorizer(db, Impl::Authorize, FImpl.get());
     sqlite3_progress_handler(db, ProgressSteps, Impl::Progress, FImpl.get());
 }
@@ -479,6 +579,9 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
     if (changing.contains(keyword))
         throw FImpl->Refused(keyword, sql);
 
+    for (const QString &name : TablesAskedAbout(sql))
+        if (!FindTableFile(FImpl->Folder, name).isEmpty())
+            FImpl->LoadTable(name);
     Statement statement = FImpl->Prepare(SqlDialect::ToSqlite(sql));
     const bool reading = keyword == QLatin1String("SELECT") || keyword == QLatin1String("WITH")
         || keyword == QLatin1String("VALUES") || keyword == QLatin1String("PRAGMA");
@@ -504,10 +607,12 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
             FImpl->Clock.invalidate();
             if (FImpl->TimedOut)
                 throw EDatabaseError(
+                    QStringLiteral("Запрос остановлен: он выполнялся дольше %1 секунд.")
+                        .arg(QueryTimeLimitMSecs / 1000),
                     QStringLiteral("Query stopped: it ran longer than %1 seconds.%2")
                         .arg(QueryTimeLimitMSecs / 1000)
                         .arg(FImpl->Describe(sql)));
-            throw EDatabaseError(
+            throw EDatabaseError::InvalidQuery(
                 QStringLiteral("Query failed: %1.%2")
                     .arg(FromUtf8(sqlite3_errmsg(FImpl->Db)), FImpl->Describe(sql)));
         }

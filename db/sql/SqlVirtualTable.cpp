@@ -69,8 +69,9 @@ std::string Schema(const TRecordSet &rows)
     return schema + ')';
 }
 
-// Rows of one column ordered by key: the value of an integer column, the hash of a text.
-// Nulls are left out, since an equality never matches them.
+// Rows of one column ordered by key: the value of an integer column, the hash of a text, or the
+// number a text stands for (see NumberKey). Rows without a key are left out: nulls, since an
+// equality never matches them, and texts that are not numbers in the number index.
 struct ColumnIndex
 {
     std::vector<std::pair<uint64_t, int32_t>> Entries;
@@ -81,10 +82,50 @@ uint64_t TextKey(std::string_view text)
     return std::hash<std::string_view> {}(text);
 }
 
+bool IsSqliteSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The nearest integer to the number SQLite's numeric affinity makes of a text (blanks around
+// it, a sign, a fraction or an exponent allowed); false when the text is no number. Rounding
+// keeps the key the same for a value a last bit apart, so a text equal to an integer always
+// gets that integer's key.
+bool NumberKey(std::string_view text, uint64_t &key)
+{
+    while (!text.empty() && IsSqliteSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsSqliteSpace(text.back()))
+        text.remove_suffix(1);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    for (const char c : text)
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
+            return false;
+    const char *end = text.data() + text.size();
+    int64_t whole = 0;
+    const auto integer = std::from_chars(text.data(), end, whole);
+    if (integer.ec == std::errc() && integer.ptr == end) {
+        key = uint64_t(whole);
+        return true;
+    }
+    double number = 0;
+    const auto real = std::from_chars(text.data(), end, number);
+    if (real.ec != std::errc() || real.ptr != end || !(std::fabs(number) < 9.2233720368547758e18))
+        return false;
+    key = uint64_t(std::llround(number));
+    return true;
+}
+
+enum class IndexKind { Value, Number };
+
 struct IndexSet
 {
     std::weak_ptr<const TRecordSet> Rows;
     std::vector<std::unique_ptr<ColumnIndex>> Columns;
+    std::vector<std::unique_ptr<ColumnIndex>> Numbers;
 };
 
 // Shared by every engine of the process, so a table opened again through another connection
@@ -95,7 +136,30 @@ std::map<const TRecordSet *, IndexSet> &IndexStore()
     return store;
 }
 
-const ColumnIndex &IndexOf(const std::shared_ptr<const TRecordSet> &rows, int column)
+std::unique_ptr<ColumnIndex> BuildIndex(const TRecordSet &rows, int column, IndexKind kind)
+{
+    auto index = std::make_unique<ColumnIndex>();
+    const bool text = StorageKindOf(rows.Info(column).Type) == TStorageKind::Text;
+    const int count = rows.RowCount();
+    index->Entries.reserve(size_t(count));
+    for (int row = 0; row < count; ++row) {
+        if (rows.IsNull(row, column))
+            continue;
+        uint64_t key = 0;
+        if (kind == IndexKind::Number) {
+            if (!NumberKey(rows.Raw(row, column), key))
+                continue;
+        } else {
+            key = text ? TextKey(rows.Raw(row, column)) : uint64_t(rows.Int(row, column));
+        }
+        index->Entries.emplace_back(key, row);
+    }
+    std::sort(index->Entries.begin(), index->Entries.end());
+    return index;
+}
+
+const ColumnIndex &IndexOf(
+    const std::shared_ptr<const TRecordSet> &rows, int column, IndexKind kind)
 {
     auto &store = IndexStore();
     auto found = store.find(rows.get());
@@ -104,23 +168,13 @@ const ColumnIndex &IndexOf(const std::shared_ptr<const TRecordSet> &rows, int co
         IndexSet set;
         set.Rows = rows;
         set.Columns.resize(size_t(rows->ColumnCount()));
+        set.Numbers.resize(size_t(rows->ColumnCount()));
         found = store.insert_or_assign(rows.get(), std::move(set)).first;
     }
-    std::unique_ptr<ColumnIndex> &index = found->second.Columns[size_t(column)];
-    if (!index) {
-        index = std::make_unique<ColumnIndex>();
-        const bool text = StorageKindOf(rows->Info(column).Type) == TStorageKind::Text;
-        const int count = rows->RowCount();
-        index->Entries.reserve(size_t(count));
-        for (int row = 0; row < count; ++row) {
-            if (rows->IsNull(row, column))
-                continue;
-            const uint64_t key
-                = text ? TextKey(rows->Raw(row, column)) : uint64_t(rows->Int(row, column));
-            index->Entries.emplace_back(key, row);
-        }
-        std::sort(index->Entries.begin(), index->Entries.end());
-    }
+    auto &indexes = kind == IndexKind::Number ? found->second.Numbers : found->second.Columns;
+    std::unique_ptr<ColumnIndex> &index = indexes[size_t(column)];
+    if (!index)
+        index = BuildIndex(*rows, column, kind);
     return *index;
 }
 
@@ -246,22 +300,30 @@ int Close(sqlite3_vtab_cursor *cursor)
     return SQLITE_OK;
 }
 
-// The key a lookup searches for, as SQLite would convert the value for the comparison; false
-// when the value has no such key and every row must be scanned instead.
-bool LookupKey(sqlite3_value *value, bool text, uint64_t &key, std::string &textKey)
+// The key a lookup searches for and the index that holds it; false when the value has no such
+// key and every row must be scanned instead. The lookup may find more rows than match, never
+// fewer: SQLite checks each row it gets.
+bool LookupKey(
+    sqlite3_value *value, bool text, uint64_t &key, IndexKind &kind, std::string &textKey)
 {
     const int type = sqlite3_value_type(value);
+    kind = IndexKind::Value;
     if (text) {
         if (type == SQLITE_TEXT) {
             const auto *data = reinterpret_cast<const char *>(sqlite3_value_text(value));
             textKey.assign(data, size_t(sqlite3_value_bytes(value)));
-        } else if (type == SQLITE_INTEGER) {
-            textKey = std::to_string(sqlite3_value_int64(value));
-        } else {
-            return false;
+            key = TextKey(textKey);
+            return true;
         }
-        key = TextKey(textKey);
-        return true;
+        // A number compares with the text of a text column ("5") or, when it comes from a
+        // numeric column, with the number the text stands for ("05", "+5", "5.0"): the number
+        // index holds both kinds of row.
+        if (type == SQLITE_INTEGER) {
+            kind = IndexKind::Number;
+            key = uint64_t(sqlite3_value_int64(value));
+            return true;
+        }
+        return false;
     }
     if (type == SQLITE_INTEGER) {
         key = uint64_t(sqlite3_value_int64(value));
@@ -302,15 +364,16 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
     }
     const bool text = StorageKindOf(cursor->Rows->Info(column).Type) == TStorageKind::Text;
     uint64_t key = 0;
-    if (!LookupKey(argv[0], text, key, cursor->Key))
+    IndexKind kind = IndexKind::Value;
+    if (!LookupKey(argv[0], text, key, kind, cursor->Key))
         return SQLITE_OK;
-    const ColumnIndex &index = IndexOf(origin->Rows, column);
+    const ColumnIndex &index = IndexOf(origin->Rows, column, kind);
     const auto range = std::equal_range(index.Entries.begin(), index.Entries.end(),
         std::pair<uint64_t, int32_t>(key, 0),
         [](const auto &a, const auto &b) { return a.first < b.first; });
     cursor->Indexed = true;
     cursor->KeyColumn = column;
-    cursor->TextLookup = text;
+    cursor->TextLookup = text && kind == IndexKind::Value;
     cursor->Next = index.Entries.data() + (range.first - index.Entries.begin());
     cursor->Last = index.Entries.data() + (range.second - index.Entries.begin());
     cursor->Advance();

@@ -50,10 +50,8 @@ std::shared_ptr<const TRecordSet> Load(const QString &path, int defaultCodePage)
     if (!info.exists()) {
         Entries().erase(absolute);
         if (!info.absoluteDir().exists())
-            throw EDatabaseError(QStringLiteral("Folder does not exist: %1")
-                                     .arg(QDir::toNativeSeparators(info.absolutePath())));
-        throw EDatabaseError(
-            QStringLiteral("Table does not exist: %1").arg(QDir::toNativeSeparators(absolute)));
+            throw EDatabaseError::MissingFolder(info.absolutePath());
+        throw EDatabaseError::MissingTable(absolute);
     }
     if (!info.isFile())
         throw EDatabaseError(

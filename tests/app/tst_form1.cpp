@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -686,6 +687,30 @@ private slots:
 
     // The pointer moved as a user moves it: panel 2 shows the long hint of what is under it,
     // and nothing over a control without a hint or over the bare window.
+    // The application's message box shows the user's sentence and keeps the technical account
+    // under its details.
+    void failureShowsItsDetailsInTheMessageBox()
+    {
+        Application()->SetExceptionSink({});
+        QString text;
+        QString details;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            text = box->text();
+            details = box->detailedText();
+            box->grab().save(QDir(QStringLiteral(QT_TESTCASE_BUILDDIR))
+                                 .filePath(QStringLiteral("phonebook_failure_box.png")));
+            box->accept();
+        });
+        Application()->HandleException(
+            EDatabaseError::MissingTable(QStringLiteral("/srv/Data/Region/Tel_k12.db")));
+        Application()->SetExceptionSink([this](const QString &message) { FErrors << message; });
+        QCOMPARE(text, QStringLiteral("Таблица «Tel_k12.db» не найдена в папке «Region»."));
+        QCOMPARE(details, QStringLiteral("Table does not exist: /srv/Data/Region/Tel_k12.db"));
+    }
+
     void hintFollowsThePointer_data()
     {
         QTest::addColumn<int>("from");

@@ -377,6 +377,8 @@ private slots:
         QTest::newRow("two") << "WHERE a=:a AND b=:b_2" << QStringList{"a", "b_2"};
         QTest::newRow("in string") << "WHERE a = ':x' AND b = :y" << QStringList{"y"};
         QTest::newRow("in quoted name") << "FROM \"a:b.db\"" << QStringList{};
+        QTest::newRow("in bracketed name") << "SELECT FAM AS [a:b], [:c] FROM t WHERE x = :y" << QStringList{"y"};
+        QTest::newRow("in back-quoted name") << "SELECT `a:b` FROM t" << QStringList{};
         QTest::newRow("cast") << "SELECT a::int" << QStringList{};
         QTest::newRow("time literal") << "WHERE t = '12:30'" << QStringList{};
         QTest::newRow("comment") << "-- :x\nWHERE a = :y" << QStringList{"y"};

@@ -1,8 +1,8 @@
 #include "db/paradox/EDatabaseError.h"
-#include "db/paradox/ParadoxWriter.h"
 #include "db/paradox/ParadoxFormat.h"
-#include "tests/support/ParadoxPxlib.h"
 #include "db/paradox/ParadoxReader.h"
+#include "db/paradox/ParadoxWriter.h"
+#include "tests/support/ParadoxPxlib.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -129,6 +129,8 @@ private slots:
     void notATableIsAnError();
     void corruptionSweepNeverCrashesOrHangs_data();
     void corruptionSweepNeverCrashesOrHangs();
+    void outOfRangeDateOrTimeIsDamage_data();
+    void outOfRangeDateOrTimeIsDamage();
 };
 
 void TestParadox::everyFieldTypeReadsBackWithNulls_data()
@@ -552,3 +554,45 @@ void TestParadox::corruptionSweepNeverCrashesOrHangs()
 
 QTEST_GUILESS_MAIN(TestParadox)
 #include "tst_paradox.moc"
+
+void TestParadox::outOfRangeDateOrTimeIsDamage_data()
+{
+    QTest::addColumn<QChar>("kind");
+    QTest::addColumn<quint32>("stored"); // the field's four bytes, big-endian
+    QTest::newRow("date of day 0") << QChar('D') << quint32(0x80000000u);
+    QTest::newRow("date before year 1") << QChar('D') << quint32(0x7FFFFFFFu);
+    QTest::newRow("date after year 9999") << QChar('D') << quint32(0x80000000u + 3652060u);
+    QTest::newRow("time of 0xFFFFFFFF") << QChar('T') << quint32(0xFFFFFFFFu);
+    QTest::newRow("time of 24:00:00") << QChar('T') << quint32(0x80000000u + 86400000u);
+    QTest::newRow("negative time") << QChar('T') << quint32(0x7FFFFFFFu);
+}
+
+// A stored date or time outside its range is damage, as a damaged time stamp is: the table is
+// refused with the field named, so the grid, an export and SQL never show it three ways.
+void TestParadox::outOfRangeDateOrTimeIsDamage()
+{
+    QFETCH(QChar, kind);
+    QFETCH(quint32, stored);
+    const QString path = PathOf(QStringLiteral("when.DB"));
+    const QVariant marker
+        = kind == QChar('D') ? QVariant(QDate(2024, 2, 29)) : QVariant(QTime(13, 14, 15, 16));
+    Write(path, {{QStringLiteral("КОГДА"), kind, 0}}, {{marker}});
+    const quint32 markerBytes = kind == QChar('D')
+        ? quint32(QDate(2024, 2, 29).toJulianDay() - 1721425) ^ 0x80000000u
+        : quint32(QTime(13, 14, 15, 16).msecsSinceStartOfDay()) ^ 0x80000000u;
+    QByteArray bytes = ReadBytes(path);
+    const auto bigEndian = [](quint32 v) {
+        const char raw[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(raw, 4);
+    };
+    const qsizetype at = bytes.lastIndexOf(bigEndian(markerBytes));
+    QVERIFY(at > 0);
+    bytes.replace(at, 4, bigEndian(stored));
+    WriteBytes(path, bytes);
+    try {
+        Paradox::ReadTable(path);
+        QFAIL("the damaged value was read");
+    } catch (const EDatabaseError &error) {
+        QVERIFY2(error.Detail().contains(QStringLiteral("КОГДА")), qPrintable(error.Detail()));
+    }
+}

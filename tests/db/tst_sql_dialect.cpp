@@ -34,17 +34,43 @@ private slots:
         QTest::newRow("sub-query's clause ends with it")
             << "SELECT * FROM (SELECT A FROM T ORDER BY A DESCENDING) WHERE DESCENDING = 1"
             << "SELECT * FROM (SELECT A FROM T ORDER BY A DESC) WHERE DESCENDING = 1";
+        QTest::newRow("words after a closed sub-query")
+            << "SELECT * FROM T JOIN (SELECT A FROM U ORDER BY A) U ON (U.DESCENDING = 1)"
+            << "SELECT * FROM T JOIN (SELECT A FROM U ORDER BY A) U ON (U.DESCENDING = 1)";
         QTest::newRow("comments") << "SELECT * FROM T ORDER BY A -- DESCENDING\n DESCENDING"
                                   << "SELECT * FROM T ORDER BY A -- DESCENDING\n DESC";
         QTest::newRow("unclosed quote") << "SELECT * FROM T ORDER BY 'A DESCENDING"
                                         << "SELECT * FROM T ORDER BY 'A DESCENDING";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void directionWords()
     {
         QFETCH(QString, sql);
         QFETCH(QString, sqlite);
         QCOMPARE(SqlDialect::ToSqlite(sql), sqlite);
+    }
+
+    void fieldNamesRespelt_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("respelt");
+        QTest::newRow("bare, quoted, bracketed, qualified")
+            << "SELECT ФАМИЛИЯ, \"фамилия\", [ФамилиЯ], M.фамилия FROM M"
+            << "SELECT Фамилия, \"Фамилия\", [Фамилия], M.Фамилия FROM M";
+        QTest::newRow("texts, comments and longer words kept")
+            << "SELECT ФАМИЛИЯ_2 FROM M WHERE X = 'фамилия' -- фамилия\n"
+            << "SELECT ФАМИЛИЯ_2 FROM M WHERE X = 'фамилия' -- фамилия\n";
+        QTest::newRow("unclosed quote") << "SELECT \"фамилия"
+                                        << "SELECT \"фамилия";
+    }
+    void fieldNamesRespelt()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, respelt);
+        QCOMPARE(
+            SqlDialect::RenameIdentifier(sql, QStringLiteral("ФАМИЛИЯ"), QStringLiteral("Фамилия")),
+            respelt);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sqlite3.h>
 
 namespace {
 
@@ -99,6 +100,25 @@ QMap<QString, QByteArray> Snapshot(const QString &folder)
         files[path] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
     }
     return files;
+}
+
+// The rows plain SQLite gives for a query over tables of the same rows, declared with the
+// affinities the engine gives its columns: the answer an index must never fall short of.
+QStringList PlainSqliteAnswer(const QStringList &setup, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(":memory:", &db);
+    for (const QString &statement : setup)
+        sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr);
+    QStringList values;
+    sqlite3_stmt *statement = nullptr;
+    sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr);
+    while (sqlite3_step(statement) == SQLITE_ROW)
+        values << QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return values;
 }
 
 } // namespace
@@ -274,6 +294,62 @@ private slots:
             QCOMPARE(engine.Run(QStringLiteral("SELECT N FROM %1").arg(name), {})->RowCount(), 2);
     }
 
+    void cyrillicFieldNamesIgnoreCase_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("upper case") << QStringLiteral("SELECT DISTINCT ФАМИЛИЯ FROM \"MIX.DB\"");
+        QTest::newRow("lower case, in back quotes")
+            << QStringLiteral("SELECT `фамилия` FROM MIX WHERE `фамилия` <> ''");
+        QTest::newRow("qualified, in every clause")
+            << QStringLiteral("SELECT M.ФАМИЛИЯ FROM MIX M WHERE M.ТЕЛЕФОН_Ё = 1 "
+                              "ORDER BY m.фамилия");
+        QTest::newRow("bracketed, Ё as ё") << QStringLiteral("SELECT [фамилия] FROM MIX WHERE "
+                                                             "[телефон_ё] > 0");
+    }
+    void cyrillicFieldNamesIgnoreCase()
+    {
+        QFETCH(QString, sql);
+        QTemporaryDir folder;
+        WriteTable(folder.filePath(QStringLiteral("Mix.db")),
+            {{QStringLiteral("Фамилия"), QLatin1Char('A'), 20},
+                {QStringLiteral("Телефон_Ё"), QLatin1Char('I'), 0}},
+            {{QStringLiteral("Ёлкин"), 1}});
+        SqlEngine engine(folder.path(), 1251);
+        const auto rows = engine.Run(sql, {});
+        QCOMPARE(Column(*rows, 0), QStringList {QStringLiteral("Ёлкин")});
+        QCOMPARE(rows->Info(0).Name, QStringLiteral("Фамилия"));
+    }
+
+    void cyrillicLikeIgnoresCase_data()
+    {
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("small letters find capitals")
+            << QStringLiteral("FAM LIKE 'як%'") << QStringList {QStringLiteral("Яковлев")};
+        QTest::newRow("ё finds Ё")
+            << QStringLiteral("FAM LIKE '%ёлк%'") << QStringList {QStringLiteral("Ёлкин П.")};
+        QTest::newRow("Е is not Ё")
+            << QStringLiteral("FAM LIKE 'е%'") << QStringList {QStringLiteral("Егоров А.")};
+        QTest::newRow("capitals find small letters, one-character wildcard")
+            << QStringLiteral("FAM LIKE 'АБР_М%'") << QStringList {QStringLiteral("абрамов")};
+        QTest::newRow("agrees with UPPER")
+            << QStringLiteral("FAM LIKE 'ЯКОВЛЕВ' AND UPPER(FAM) = 'ЯКОВЛЕВ'")
+            << QStringList {QStringLiteral("Яковлев")};
+        QTest::newRow("escaped wildcard") << QStringLiteral("FAM || '%' LIKE 'zIMMER!%' ESCAPE '!'")
+                                          << QStringList {QStringLiteral("Zimmer")};
+        QTest::newRow("escaped wildcard stands for itself")
+            << QStringLiteral("FAM LIKE 'Zimme!%' ESCAPE '!'") << QStringList {};
+    }
+    void cyrillicLikeIgnoresCase()
+    {
+        QFETCH(QString, condition);
+        QFETCH(QStringList, names);
+        const auto rows
+            = Run(QStringLiteral("SELECT DISTINCT FAM FROM \"KVTEL_1.DB\" WHERE %1 ORDER BY FAM")
+                      .arg(condition));
+        QCOMPARE(Column(*rows, 0), names);
+    }
+
     void twoSpellingsOfOneTableJoin()
     {
         const auto rows = Run(QStringLiteral("SELECT COUNT(*) FROM \"KVTEL_1.DB\" A, kvtel_1 B "
@@ -326,6 +402,57 @@ private slots:
             = Run(QStringLiteral("SELECT FAM FROM \"KVTEL_1.DB\" WHERE %1 = :v").arg(where),
                 {{QStringLiteral("v"), value}});
         QCOMPARE(rows->RowCount(), count);
+    }
+
+    // A text field compared with a number field compares as numbers ("05" equals 5); a text
+    // compared with a bare number or a text, as texts. The equality index must agree.
+    void equalityAgreesWithPlainSqlite_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("text column inside a join on an integer")
+            << QStringLiteral("SELECT T.V FROM INTS I CROSS JOIN TEXTS T WHERE T.V = I.N");
+        QTest::newRow("integer column inside a join on a text")
+            << QStringLiteral("SELECT T.V FROM TEXTS T CROSS JOIN INTS I WHERE I.N = T.V");
+        QTest::newRow("text column against a sub-select")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = (SELECT N FROM INTS WHERE N > 4)");
+        QTest::newRow("text column against a bare number")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = 5");
+        QTest::newRow("text column against a real column")
+            << QStringLiteral("SELECT T.V FROM INTS I CROSS JOIN TEXTS T WHERE T.V = I.N * 1.0");
+        QTest::newRow("trailing blanks under RTRIM")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = '5' COLLATE RTRIM");
+        QTest::newRow("letter case under NOCASE")
+            << QStringLiteral("SELECT V FROM TEXTS WHERE V = 'ABC' COLLATE NOCASE");
+    }
+    void equalityAgreesWithPlainSqlite()
+    {
+        QFETCH(QString, sql);
+        QTemporaryDir folder;
+        const QStringList texts {QStringLiteral("5"), QStringLiteral("05"), QStringLiteral("+5"),
+            QStringLiteral("5.0"), QStringLiteral(" 5"), QStringLiteral("5   "),
+            QStringLiteral("5e0"), QStringLiteral("abc"), QStringLiteral("6"),
+            QStringLiteral("0x5"), QStringLiteral("5abc"), QStringLiteral("5."),
+            QStringLiteral(".5e1"), QStringLiteral("-0"), QStringLiteral("0")};
+        QList<Row> textRows;
+        QStringList setup {QStringLiteral("CREATE TABLE TEXTS (V TEXT)"),
+            QStringLiteral("CREATE TABLE INTS (N INTEGER)"),
+            QStringLiteral("INSERT INTO INTS VALUES (5), (7), (0)")};
+        for (const QString &text : texts) {
+            textRows.append(Row {text});
+            setup << QStringLiteral("INSERT INTO TEXTS VALUES ('%1')").arg(text);
+        }
+        WriteTable(folder.filePath(QStringLiteral("texts.db")),
+            {{QStringLiteral("V"), QLatin1Char('A'), 10}}, textRows);
+        WriteTable(folder.filePath(QStringLiteral("ints.db")),
+            {{QStringLiteral("N"), QLatin1Char('I'), 0}}, {{5}, {7}, {0}});
+        SqlEngine engine(folder.path(), 1251);
+        const auto rows = engine.Run(sql, {});
+        QStringList answer = Column(*rows, 0);
+        QStringList expected = PlainSqliteAnswer(setup, sql);
+        answer.sort();
+        expected.sort();
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(answer, expected);
     }
 
     // The grid's sorting upper-cases the whole text, joins the ORDER BY lines and writes DESC.
@@ -426,19 +553,33 @@ private slots:
             Run(sql);
             QFAIL("the statement ran");
         } catch (const EDatabaseError &error) {
-            QVERIFY2(error.Message().startsWith(QStringLiteral("Query refused: ")),
-                qPrintable(error.Message()));
-            QVERIFY2(error.Message().contains(what), qPrintable(error.Message()));
+            QCOMPARE(error.Message(),
+                QStringLiteral("Запрос отклонён: данные справочника можно только читать."));
+            QVERIFY2(error.Detail().startsWith(QStringLiteral("Query refused: ")),
+                qPrintable(error.Detail()));
+            QVERIFY2(error.Detail().contains(what), qPrintable(error.Detail()));
         }
         QCOMPARE(Snapshot(FFolder.path()), before);
         // The engine still answers afterwards.
         QCOMPARE(Run(CityQuery(), Street(8))->RowCount(), 1);
     }
 
+    // The columns of a table the query has not read yet, as a statement or a table-valued
+    // function.
+    void readingPragmaIsAllowed_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("statement") << QStringLiteral("PRAGMA table_info(\"KVTEL_1.DB\")");
+        QTest::newRow("bare name") << QStringLiteral("PRAGMA table_info(kvtel_1)");
+        QTest::newRow("table-valued")
+            << QStringLiteral("SELECT * FROM pragma_table_info('KVTEL_1.DB')");
+        QTest::newRow("table-valued, hidden columns too")
+            << QStringLiteral("SELECT cid, name FROM pragma_table_xinfo('kvtel_1') ORDER BY cid");
+    }
     void readingPragmaIsAllowed()
     {
-        Run(QStringLiteral("SELECT FAM FROM \"KVTEL_1.DB\" LIMIT 1"));
-        const auto info = Run(QStringLiteral("PRAGMA table_info(\"KVTEL_1.DB\")"));
+        QFETCH(QString, sql);
+        const auto info = Run(sql);
         QCOMPARE(info->RowCount(), 5);
         QCOMPARE(info->Value(2, info->IndexOf(QStringLiteral("name"))).toString(),
             QStringLiteral("K_Y"));
@@ -483,22 +624,67 @@ private slots:
             Run(sql, params);
             QFAIL("the query ran");
         } catch (const EDatabaseError &error) {
+            const QString text = QString::fromUtf8(error.what()); // message and detail
             for (const QString &part : expected)
-                QVERIFY2(error.Message().contains(part), qPrintable(error.Message()));
+                QVERIFY2(text.contains(part), qPrintable(text));
         }
     }
 
-    void missingFolderIsNamed()
+    // What a user can meet reads in Russian and names the table's file and its folder; the full
+    // path and the cause are the detail.
+    void userFailuresSpeakRussian_data()
     {
-        const QString folder = FFolder.filePath(QStringLiteral("Nowhere"));
-        SqlEngine engine(folder, 1251);
+        QTest::addColumn<QString>("folder"); // under the test folder
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("detail"); // after the folder's full path
+        QTest::newRow("missing folder") << QStringLiteral("Nowhere") << CityQuery()
+                                        << QStringLiteral("Папка «Nowhere» не найдена.")
+                                        << QStringLiteral("Folder does not exist: %1");
+        QTest::newRow("missing table")
+            << QStringLiteral("Region") << QStringLiteral("SELECT * FROM \"Tel_k12.db\"")
+            << QStringLiteral("Таблица «Tel_k12.db» не найдена в папке «Region».")
+            << QStringLiteral("Table does not exist: %1/Tel_k12.db");
+        QTest::newRow("damaged table")
+            << QStringLiteral("Region") << QStringLiteral("SELECT * FROM BROKEN")
+            << QStringLiteral("Таблица «broken.db» в папке «Region» повреждена и не может быть "
+                              "прочитана.")
+            << QStringLiteral("Table %1/broken.db is damaged: ");
+        QTest::newRow("rejected query")
+            << QStringLiteral("Region") << QStringLiteral("DELETE FROM BROKEN")
+            << QStringLiteral("Запрос отклонён: данные справочника можно только читать.")
+            << QStringLiteral("Query refused: DELETE is not allowed");
+        QTest::newRow("wrong query")
+            << QStringLiteral("Region") << QStringLiteral("SELECT NOPE FROM \"KVTEL_1.DB\"")
+            << QStringLiteral("Запрос не может быть выполнен: в нём есть ошибка.")
+            << QStringLiteral("Invalid query: no such column: NOPE");
+    }
+    void userFailuresSpeakRussian()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, sql);
+        QFETCH(QString, message);
+        QFETCH(QString, detail);
+        QTemporaryDir root;
+        const QString path = root.filePath(folder);
+        if (folder == QLatin1String("Region")) {
+            QDir().mkpath(path);
+            QFile::copy(FFolder.filePath(QStringLiteral("kvtel_1.DB")),
+                path + QStringLiteral("/kvtel_1.DB"));
+            QFile broken(path + QStringLiteral("/broken.db"));
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write(QByteArray(3000, '\x01'));
+        }
+        SqlEngine engine(path, 1251);
         try {
-            engine.Run(CityQuery(), Street(7));
+            engine.Run(sql, Street(7));
             QFAIL("the query ran");
         } catch (const EDatabaseError &error) {
-            QVERIFY2(error.Message().contains(QStringLiteral("Folder does not exist")),
-                qPrintable(error.Message()));
-            QVERIFY(error.Message().contains(QStringLiteral("Nowhere")));
+            QCOMPARE(error.Message(), message);
+            const QString expected = detail.contains(QLatin1String("%1"))
+                ? detail.arg(QDir::toNativeSeparators(path))
+                : detail;
+            QVERIFY2(error.Detail().startsWith(expected), qPrintable(error.Detail()));
         }
     }
 

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -45,6 +46,7 @@ private slots:
     void sqlRunsOneQueryWithParameters();
     void failuresGoToStandardErrorWithNonZeroExit_data();
     void failuresGoToStandardErrorWithNonZeroExit();
+    void helpPrintsTheUsageAndSucceeds();
     void outputThatCannotBeWrittenIsAFailure_data();
     void outputThatCannotBeWrittenIsAFailure();
 };
@@ -162,6 +164,17 @@ void TestPxtool::failuresGoToStandardErrorWithNonZeroExit_data()
     QTest::newRow("bad parameter") << QStringList {QStringLiteral("sql"), QStringLiteral("."),
         QStringLiteral("SELECT 1"), QStringLiteral("--param"), QStringLiteral("novalue")}
                                    << QByteArray() << QStringLiteral("NAME=VALUE");
+    QTest::newRow("time of 24:00")
+        << QStringList {QStringLiteral("import"), out} << QByteArray("T:T\n23:59:59\n24:00:00\n")
+        << QStringLiteral("line 3");
+    QTest::newRow("time stamp at 24:00")
+        << QStringList {QStringLiteral("import"), out} << QByteArray("W:@\n2024-03-01T24:00:00\n")
+        << QStringLiteral("line 2");
+    QTest::newRow("auto-increment value twice")
+        << QStringList {QStringLiteral("import"), out} << QByteArray("ID:+,A:A:3\n1,a\n,b\n1,c\n")
+        << QStringLiteral("repeats the auto-increment value of row 1");
+    QTest::newRow("named pipe") << QStringList {QStringLiteral("info"), QStringLiteral("pipe.DB")}
+                                << QByteArray() << QStringLiteral("not a table file");
 }
 
 void TestPxtool::failuresGoToStandardErrorWithNonZeroExit()
@@ -172,11 +185,25 @@ void TestPxtool::failuresGoToStandardErrorWithNonZeroExit()
     QStringList args = arguments;
     if (args.size() > 1 && args.at(1) == QLatin1String("bad.DB"))
         args[1] = FFolder.filePath(args.at(1));
+    if (args.size() > 1 && args.at(1) == QLatin1String("pipe.DB")) {
+        // Opening a pipe for reading waits for a writer that never comes.
+        args[1] = FFolder.filePath(args.at(1));
+        QVERIFY(QFileInfo::exists(args[1])
+            || ::mkfifo(QFile::encodeName(args[1]).constData(), 0600) == 0);
+    }
     const Result result = RunTool(args, input);
     QVERIFY(result.ExitCode > 0);
     QVERIFY2(result.Err.contains(message), qPrintable(result.Err));
     QCOMPARE(result.Out, QString());
     QVERIFY(!QFileInfo::exists(FFolder.filePath(QStringLiteral("bad.DB"))));
+}
+
+void TestPxtool::helpPrintsTheUsageAndSucceeds()
+{
+    const Result result = RunTool({QStringLiteral("--help")});
+    QCOMPARE(result.ExitCode, 0);
+    QCOMPARE(result.Err, QString());
+    QVERIFY2(result.Out.startsWith(QStringLiteral("usage: pxtool import")), qPrintable(result.Out));
 }
 
 void TestPxtool::outputThatCannotBeWrittenIsAFailure_data()
@@ -197,8 +224,7 @@ void TestPxtool::outputThatCannotBeWrittenIsAFailure()
 
     QProcess process;
     process.setStandardOutputFile(QStringLiteral("/dev/full"));
-    process.start(
-        qEnvironmentVariable("PHONEBOOK_BIN_DIR", QCoreApplication::applicationDirPath())
+    process.start(qEnvironmentVariable("PHONEBOOK_BIN_DIR", QCoreApplication::applicationDirPath())
             + QStringLiteral("/pxtool"),
         {command, table});
     QVERIFY(process.waitForFinished(60000));
