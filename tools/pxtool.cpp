@@ -9,9 +9,9 @@
 // empty field, numbers use "." and no grouping. The import's header gives each field as
 // NAME:TYPE[:LEN]; export --types writes that form too, so its output imports again.
 #include "core/Exception.h"
+#include "db/paradox/ParadoxFormat.h"
 #include "db/paradox/ParadoxReader.h"
 #include "db/paradox/ParadoxWriter.h"
-#include "db/paradox/ParadoxFormat.h"
 #include "db/sql/SqlEngine.h"
 
 #include <QByteArray>
@@ -320,7 +320,8 @@ Paradox::NewField ParseFieldDefinition(const QString &definition)
 {
     const QStringList parts = definition.trimmed().split(QLatin1Char(':'));
     if (parts.size() < 2 || parts.size() > 3 || parts.at(0).isEmpty() || parts.at(1).size() != 1)
-        throw Exception(QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(definition));
+        throw Exception(
+            QStringLiteral("CSV header: \"%1\" is not NAME:TYPE[:LEN]").arg(definition));
     Paradox::NewField field;
     field.Name = parts.at(0);
     field.Kind = parts.at(1).at(0).toUpper();
@@ -397,7 +398,7 @@ int Export(const QString &path, bool withTypes, int codePage)
     const std::unique_ptr<TRecordSet> rows = Paradox::ReadTable(path, codePage);
     QStringList header;
     if (withTypes) {
-        for (const Paradox::FieldDef &field : Paradox::ReadInfo(path).Fields)
+        for (const Paradox::FieldDef &field : Paradox::ReadInfo(path, codePage).Fields)
             header.append(CsvField(field.Name + QLatin1Char(':') + TypeSpec(field)));
     } else {
         for (int c = 0; c < rows->ColumnCount(); ++c)
@@ -409,7 +410,7 @@ int Export(const QString &path, bool withTypes, int codePage)
 
 int Info(const QString &path, int codePage)
 {
-    const Paradox::TableInfo info = Paradox::ReadInfo(path);
+    const Paradox::TableInfo info = Paradox::ReadInfo(path, codePage);
     QString out;
     out += QStringLiteral("table: %1\n").arg(path);
     out += QStringLiteral("version: %1.%2\n").arg(info.FileVersion / 10).arg(info.FileVersion % 10);

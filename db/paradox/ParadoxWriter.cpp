@@ -1,6 +1,6 @@
+#include "db/paradox/ParadoxWriter.h"
 #include "db/paradox/EDatabaseError.h"
 #include "db/paradox/ParadoxCodePage.h"
-#include "db/paradox/ParadoxWriter.h"
 #include "db/paradox/ParadoxFormat.h"
 
 #include <QDir>
@@ -258,8 +258,49 @@ private:
     BlobWriter &FBlobs;
 };
 
-std::vector<Planned> Plan(
-    const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows)
+// The header's version byte, and the oldest version that knows each field type: Paradox 3.5
+// had alpha, number, currency, date and short fields, 4.0 added the BLOb kinds, 7 the rest.
+int VersionId(const QString &path, int fileVersion)
+{
+    switch (fileVersion) {
+    case 35:
+        return 0x04;
+    case 40:
+        return 0x09;
+    case 50:
+        return 0x0B;
+    case 70:
+        return FileVersion70;
+    default:
+        Fail(path,
+            QStringLiteral("Paradox %1.%2 is not a version tables are written in")
+                .arg(fileVersion / 10)
+                .arg(fileVersion % 10));
+    }
+}
+
+int FirstVersionWith(FieldCode code)
+{
+    switch (code) {
+    case Alpha:
+    case Number:
+    case Currency:
+    case Date:
+    case Short:
+        return 35;
+    case MemoBlob:
+    case Blob:
+    case FmtMemoBlob:
+    case Ole:
+    case Graphic:
+        return 40;
+    default:
+        return 70;
+    }
+}
+
+std::vector<Planned> Plan(const QString &path, const std::vector<NewField> &fields,
+    const TRecordSet &rows, int fileVersion)
 {
     if (fields.empty() || fields.size() > size_t(MaxFields))
         Fail(path, QStringLiteral("a table has 1 to %1 fields").arg(MaxFields));
@@ -287,6 +328,13 @@ std::vector<Planned> Plan(
             Fail(path,
                 QStringLiteral("field %1 has unknown type %2")
                     .arg(field.Name, QString(field.Kind)));
+        if (FirstVersionWith(p.Kind->Code) > fileVersion)
+            Fail(path,
+                QStringLiteral("field %1: Paradox %2.%3 has no fields of type %4")
+                    .arg(field.Name)
+                    .arg(fileVersion / 10)
+                    .arg(fileVersion % 10)
+                    .arg(QString(field.Kind)));
         p.Length = field.Length;
         const auto bad = [&](int low, int high) {
             Fail(path,
@@ -309,14 +357,18 @@ std::vector<Planned> Plan(
             p.Size = p.Kind->FixedSize;
             break;
         case MemoBlob:
-        case Blob:
-        case FmtMemoBlob:
-        case Ole:
-        case Graphic:
             if (p.Length == 0)
                 p.Length = BlobTrailerSize;
             if (p.Length < 1 || p.Length > MaxBlobLeader)
                 bad(1, MaxBlobLeader);
+            p.Size = p.Length + BlobTrailerSize;
+            break;
+        case Blob:
+        case FmtMemoBlob:
+        case Ole:
+        case Graphic: // these may keep nothing in the record but the pointer to the .MB
+            if (p.Length < 0 || p.Length > MaxBlobLeader)
+                bad(0, MaxBlobLeader);
             p.Size = p.Length + BlobTrailerSize;
             break;
         default:
@@ -343,13 +395,18 @@ std::vector<Planned> Plan(
 
 } // namespace
 
-void WriteTable(
-    const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows, int codePage)
+void WriteTable(const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows,
+    int codePage, int fileVersion)
 {
     const CodePage *page = CodePage::Find(codePage);
     if (!page)
         Fail(path, QStringLiteral("code page %1 is not supported").arg(codePage));
-    const std::vector<Planned> plan = Plan(path, fields, rows);
+    const int versionId = VersionId(path, fileVersion);
+    // Tables before 4.0 have no data header, so no code page and a shorter table name.
+    const bool hasDataHeader = fileVersion >= 40;
+    const size_t fieldsAt = hasDataHeader ? DataHeaderEnd : CommonHeaderSize;
+    const size_t tableNameLength = fileVersion == 70 ? TableNameLength70 : TableNameLengthOld;
+    const std::vector<Planned> plan = Plan(path, fields, rows, fileVersion);
     const int recordSize = plan.back().Offset + plan.back().Size;
 
     // The smallest block that holds a record and keeps the block numbers in 16 bits.
@@ -382,11 +439,11 @@ void WriteTable(
     std::string tableName;
     if (!page->Encode(QFileInfo(path).fileName(), tableName))
         tableName.clear();
-    tableName.resize(std::min(tableName.size(), size_t(TableNameLength70 - 1)));
+    tableName.resize(std::min(tableName.size(), tableNameLength - 1));
     const size_t numFields = fields.size();
     static const char SortOrderId[] = "ANSIINTL";
-    const size_t realHeaderSize = DataHeaderEnd + numFields * 2 + 4 + numFields * 4
-        + TableNameLength70 + names.size() + numFields * 2 + sizeof SortOrderId;
+    const size_t realHeaderSize = fieldsAt + numFields * 2 + 4 + numFields * 4 + tableNameLength
+        + names.size() + numFields * 2 + sizeof SortOrderId;
     const size_t headerSize
         = (realHeaderSize + HeaderAlignment - 1) / HeaderAlignment * HeaderAlignment;
     if (headerSize > 0xFFFF)
@@ -407,28 +464,30 @@ void WriteTable(
     PutLe32(h + Encryption1At, NoEncryption);
     h[ChangeCount1At] = 2;
     h[ChangeCount2At] = 1;
-    h[FileVersionAt] = FileVersion70;
+    h[FileVersionAt] = uint8_t(versionId);
     PutLe16(h + MaxBlocksAt, uint32_t(blocks));
     h[Unknown3EAt] = 0x1F;
     h[Unknown3EAt + 1] = 0x0F;
     PutLe16(h + RealHeaderSizeAt, uint32_t(realHeaderSize));
     h[Unknown56At] = 0x20;
-    PutLe16(h + FileVersion3At, 0x010C);
-    PutLe16(h + FileVersion4At, 0x010C);
-    PutLe16(h + HiFieldIdAt, uint32_t(numFields + 1));
-    PutLe16(
-        h + HiFieldIdInfoAt, uint32_t(0x20 + numFields * 6 + 4 + TableNameLength70 + names.size()));
-    PutLe16(h + CodePageAt, uint32_t(codePage));
-    h[Unknown6CAt] = 1;
-    h[Unknown6CAt + 1] = 1;
-    size_t at = DataHeaderEnd;
+    if (hasDataHeader) {
+        PutLe16(h + FileVersion3At, 0x0100 | uint32_t(versionId));
+        PutLe16(h + FileVersion4At, 0x0100 | uint32_t(versionId));
+        PutLe16(h + HiFieldIdAt, uint32_t(numFields + 1));
+        PutLe16(h + HiFieldIdInfoAt,
+            uint32_t(0x20 + numFields * 6 + 4 + tableNameLength + names.size()));
+        PutLe16(h + CodePageAt, uint32_t(codePage));
+        h[Unknown6CAt] = 1;
+        h[Unknown6CAt + 1] = 1;
+    }
+    size_t at = fieldsAt;
     for (const Planned &p : plan) {
         h[at++] = p.Kind->Code;
         h[at++] = uint8_t(p.Kind->Code == Bcd ? p.Length : p.Size);
     }
     at += 4 + numFields * 4; // pointers into the program's memory, meaningless on disk
     std::memcpy(h + at, tableName.data(), tableName.size());
-    at += TableNameLength70;
+    at += tableNameLength;
     std::memcpy(h + at, names.data(), names.size());
     at += names.size();
     for (size_t i = 0; i < numFields; ++i, at += 2)
