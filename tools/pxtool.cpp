@@ -1,6 +1,6 @@
 // pxtool: the directory administrator's data tool, and the tests' fixture maker.
 //
-//   pxtool import OUT.DB [--codepage N]      CSV on standard input to a new Paradox table
+//   pxtool import OUT.DB [--codepage N] [--version V]   CSV on standard input to a new table
 //   pxtool export TABLE.DB [--types] [--codepage N]
 //   pxtool info TABLE.DB [--codepage N]
 //   pxtool sql FOLDER "SQL" [--param NAME=VALUE ...] [--codepage N]
@@ -29,7 +29,7 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] < data.csv\n"
+const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] [--version 3.5|4|5|7] < data.csv\n"
                      "       pxtool export TABLE.DB [--types] [--codepage N]\n"
                      "       pxtool info TABLE.DB [--codepage N]\n"
                      "       pxtool sql FOLDER \"SQL\" [--param NAME=VALUE ...] [--codepage N]\n"
@@ -338,7 +338,7 @@ Paradox::NewField ParseFieldDefinition(const QString &definition)
     return field;
 }
 
-int Import(const QString &path, int codePage)
+int Import(const QString &path, int codePage, int fileVersion)
 {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
@@ -372,7 +372,7 @@ int Import(const QString &path, int codePage)
             AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), int(r + 1));
         rows.EndRow();
     }
-    Paradox::WriteTable(path, fields, rows, codePage);
+    Paradox::WriteTable(path, fields, rows, codePage, fileVersion);
     return 0;
 }
 
@@ -455,15 +455,28 @@ int Run(const QStringList &arguments)
     QStringList positional;
     QStringList params;
     int codePage = 1251;
+    int fileVersion = 70;
     bool withTypes = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
-        if (a == QLatin1String("--codepage") || a == QLatin1String("--param")) {
+        if (a == QLatin1String("--codepage") || a == QLatin1String("--param")
+            || a == QLatin1String("--version")) {
             if (i + 1 >= arguments.size())
                 throw EUsage(QStringLiteral("%1 wants a value").arg(a));
             const QString value = arguments.at(++i);
             if (a == QLatin1String("--param")) {
                 params.append(value);
+                continue;
+            }
+            if (a == QLatin1String("--version")) {
+                static const QStringList versions {QStringLiteral("3.5"), QStringLiteral("4"),
+                    QStringLiteral("5"), QStringLiteral("7")};
+                static const int numbers[] = {35, 40, 50, 70};
+                const qsizetype index = versions.indexOf(value);
+                if (index < 0)
+                    throw EUsage(
+                        QStringLiteral("--version wants 3.5, 4, 5 or 7, not \"%1\"").arg(value));
+                fileVersion = numbers[index];
                 continue;
             }
             bool ok = false;
@@ -485,7 +498,7 @@ int Run(const QStringList &arguments)
     };
     if (command == QLatin1String("import")) {
         want(2);
-        return Import(positional.at(1), codePage);
+        return Import(positional.at(1), codePage, fileVersion);
     }
     if (command == QLatin1String("export")) {
         want(2);

@@ -224,7 +224,9 @@ private:
             Bad(row, field, QStringLiteral("is not a finite number"));
         const QByteArray text = QByteArray::number(std::abs(value), 'f', decimals);
         const qsizetype point = text.indexOf('.');
-        const QByteArray whole = point < 0 ? text : text.left(point);
+        QByteArray whole = point < 0 ? text : text.left(point);
+        if (whole == "0")
+            whole.clear(); // a value below 1 needs no digit before the point
         const QByteArray fraction = point < 0 ? QByteArray() : text.mid(point + 1);
         if (whole.size() > BcdMaxDecimals - decimals)
             Bad(row, field, QStringLiteral("has too many digits"));
