@@ -32,16 +32,20 @@ struct Planned
     throw EDatabaseError(QStringLiteral("Cannot write table %1: %2").arg(path, cause));
 }
 
-// The .MB file being built: a header block, then each BLOb in a run of blocks of its own.
+// The .MB file being built: a header block, then each BLOb either in a slot of a block shared
+// by small BLObs (as Paradox keeps them) or alone in a run of blocks of its own.
 class BlobWriter
 {
 public:
     BlobWriter() { FBytes.assign(size_t(MbBlockSize), '\0'); }
 
-    // Stores a BLOb too long for its record and returns its offset (the index 0xFF marks a
-    // BLOb alone in its blocks).
+    // Stores a BLOb too long for its record and returns its offset and index (0xFF for a BLOb
+    // alone in its blocks, else its slot).
     uint32_t Add(std::string_view value, uint32_t stored, bool graphic)
     {
+        const size_t paragraphs = (size_t(stored) + 15) / 16;
+        if (paragraphs <= size_t(LastParagraph - FirstDataParagraph))
+            return AddToSharedBlock(value, stored, paragraphs, graphic);
         const size_t at = FBytes.size();
         const size_t header = graphic ? MbGraphicHeaderSize : MbSingleHeaderSize;
         const size_t blocks = (header + value.size() + MbBlockSize - 1) / MbBlockSize;
@@ -68,7 +72,41 @@ public:
     size_t Size() const { return FBytes.size(); }
 
 private:
+    // A shared block: its slot table, then the BLObs in 16-byte paragraphs.
+    static constexpr size_t FirstDataParagraph = (MbSlotTableAt + MbSlots * MbSlotSize + 15) / 16;
+    static constexpr size_t LastParagraph = 255; // a slot keeps the start in one byte
+
+    uint32_t AddToSharedBlock(
+        std::string_view value, uint32_t stored, size_t paragraphs, bool graphic)
+    {
+        if (FShared == 0 || FSharedSlots == MbSlots || FSharedNext + paragraphs > LastParagraph) {
+            FShared = FBytes.size();
+            FBytes.resize(FShared + MbBlockSize, '\0');
+            auto *p = reinterpret_cast<unsigned char *>(FBytes.data()) + FShared;
+            p[0] = MbSubAllocatedBlock;
+            PutLe16(p + 1, 1);
+            FSharedSlots = 0;
+            FSharedNext = FirstDataParagraph;
+        }
+        auto *block = reinterpret_cast<unsigned char *>(FBytes.data()) + FShared;
+        unsigned char *slot = block + MbSlotTableAt + FSharedSlots * MbSlotSize;
+        slot[0] = uint8_t(FSharedNext);
+        slot[1] = uint8_t(paragraphs);
+        PutLe16(slot + 2, 1);
+        slot[4] = uint8_t(stored - (paragraphs - 1) * 16);
+        unsigned char *data = block + FSharedNext * 16;
+        const size_t extra = graphic ? MbGraphicHeaderSize - MbSingleHeaderSize : 0;
+        if (graphic)
+            PutLe32(data + 4, uint32_t(value.size()));
+        std::memcpy(data + extra, value.data(), value.size());
+        FSharedNext += paragraphs;
+        return uint32_t(FShared) | uint32_t(FSharedSlots++);
+    }
+
     std::string FBytes;
+    size_t FShared = 0; // the shared block being filled, 0 before the first
+    int FSharedSlots = 0;
+    size_t FSharedNext = 0;
 };
 
 class RecordEncoder
