@@ -287,8 +287,9 @@ private:
 
 // A BCD value: a byte whose top bit is set for values >= 0, then 32 digits of four bits, all
 // inverted when the value is negative; the last `decimals` digits (the field's, from the header)
-// follow the point. The rest of the first byte repeats the decimals in most tables, but not in
-// all (and not inverted alike), so only the sign is taken from it.
+// follow the point. Only the sign is taken from the first byte: writers differ in what else they
+// put there (the decimals again, inverted with the digits or not), and the header is the field's
+// own definition.
 std::optional<double> DecodeBcd(const unsigned char *p, int decimals)
 {
     const bool negative = !(p[0] & 0x80);
