@@ -35,8 +35,9 @@ const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] [--version 3.5|
                      "       pxtool sql FOLDER \"SQL\" [--param NAME=VALUE ...] [--codepage N]\n"
                      "types: A alpha (LEN 1..255), S short, I long, N number, C currency, D date,\n"
                      "       T time, @ timestamp, L logical, + autoincrement, M memo (LEN = part\n"
-                     "       kept in the record), F formatted memo, B BLOb, G graphic, O OLE,\n"
-                     "       # BCD (LEN = decimals), Y bytes (LEN); BLOb and byte values in hex\n";
+                     "       kept in the record), F formatted memo, B BLOb, G graphic, O OLE\n"
+                     "       (LEN as for M; 0 keeps only the pointer to the .MB), # BCD (LEN =\n"
+                     "       decimals), Y bytes (LEN); BLOb and byte values in hex\n";
 
 class EUsage : public Exception
 {
