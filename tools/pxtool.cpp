@@ -1,6 +1,6 @@
 // pxtool: the directory administrator's data tool, and the tests' fixture maker.
 //
-//   pxtool import OUT.DB [--codepage N]      CSV on standard input to a new Paradox table
+//   pxtool import OUT.DB [--codepage N] [--version V]   CSV on standard input to a new table
 //   pxtool export TABLE.DB [--types] [--codepage N]
 //   pxtool info TABLE.DB [--codepage N]
 //   pxtool sql FOLDER "SQL" [--param NAME=VALUE ...] [--codepage N]
@@ -31,15 +31,16 @@ namespace {
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] < data.csv\n"
+const char Usage[] = "usage: pxtool import OUT.DB [--codepage N] [--version 3.5|4|5|7] < data.csv\n"
                      "       pxtool export TABLE.DB [--types] [--codepage N]\n"
                      "       pxtool info TABLE.DB [--codepage N]\n"
                      "       pxtool sql FOLDER \"SQL\" [--param NAME=VALUE ...] [--codepage N]\n"
                      "       pxtool --help\n"
                      "types: A alpha (LEN 1..255), S short, I long, N number, C currency, D date,\n"
                      "       T time, @ timestamp, L logical, + autoincrement, M memo (LEN = part\n"
-                     "       kept in the record), F formatted memo, B BLOb, G graphic, O OLE,\n"
-                     "       # BCD (LEN = decimals), Y bytes (LEN); BLOb and byte values in hex\n";
+                     "       kept in the record), F formatted memo, B BLOb, G graphic, O OLE\n"
+                     "       (LEN as for M; 0 keeps only the pointer to the .MB), # BCD (LEN =\n"
+                     "       decimals), Y bytes (LEN); BLOb and byte values in hex\n";
 
 class EUsage : public Exception
 {
@@ -345,7 +346,7 @@ Paradox::NewField ParseFieldDefinition(const QString &definition)
     return field;
 }
 
-int Import(const QString &path, int codePage)
+int Import(const QString &path, int codePage, int fileVersion)
 {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
@@ -379,7 +380,7 @@ int Import(const QString &path, int codePage)
             AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), int(r + 1));
         rows.EndRow();
     }
-    Paradox::WriteTable(path, fields, rows, codePage);
+    Paradox::WriteTable(path, fields, rows, codePage, fileVersion);
     return 0;
 }
 
@@ -414,7 +415,7 @@ int Export(const QString &path, bool withTypes, int codePage)
     const std::unique_ptr<TRecordSet> rows = Paradox::ReadTable(path, codePage);
     QStringList header;
     if (withTypes) {
-        for (const Paradox::FieldDef &field : Paradox::ReadInfo(path).Fields)
+        for (const Paradox::FieldDef &field : Paradox::ReadInfo(path, codePage).Fields)
             header.append(CsvField(field.Name + QLatin1Char(':') + TypeSpec(field)));
     } else {
         for (int c = 0; c < rows->ColumnCount(); ++c)
@@ -427,7 +428,7 @@ int Export(const QString &path, bool withTypes, int codePage)
 int Info(const QString &path, int codePage)
 {
     RequireTableFile(path);
-    const Paradox::TableInfo info = Paradox::ReadInfo(path);
+    const Paradox::TableInfo info = Paradox::ReadInfo(path, codePage);
     QString out;
     out += QStringLiteral("table: %1\n").arg(path);
     out += QStringLiteral("version: %1.%2\n").arg(info.FileVersion / 10).arg(info.FileVersion % 10);
@@ -472,15 +473,28 @@ int Run(const QStringList &arguments)
     QStringList positional;
     QStringList params;
     int codePage = 1251;
+    int fileVersion = 70;
     bool withTypes = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments.at(i);
-        if (a == QLatin1String("--codepage") || a == QLatin1String("--param")) {
+        if (a == QLatin1String("--codepage") || a == QLatin1String("--param")
+            || a == QLatin1String("--version")) {
             if (i + 1 >= arguments.size())
                 throw EUsage(QStringLiteral("%1 wants a value").arg(a));
             const QString value = arguments.at(++i);
             if (a == QLatin1String("--param")) {
                 params.append(value);
+                continue;
+            }
+            if (a == QLatin1String("--version")) {
+                static const QStringList versions {QStringLiteral("3.5"), QStringLiteral("4"),
+                    QStringLiteral("5"), QStringLiteral("7")};
+                static const int numbers[] = {35, 40, 50, 70};
+                const qsizetype index = versions.indexOf(value);
+                if (index < 0)
+                    throw EUsage(
+                        QStringLiteral("--version wants 3.5, 4, 5 or 7, not \"%1\"").arg(value));
+                fileVersion = numbers[index];
                 continue;
             }
             bool ok = false;
@@ -505,7 +519,7 @@ int Run(const QStringList &arguments)
     };
     if (command == QLatin1String("import")) {
         want(2);
-        return Import(positional.at(1), codePage);
+        return Import(positional.at(1), codePage, fileVersion);
     }
     if (command == QLatin1String("export")) {
         want(2);

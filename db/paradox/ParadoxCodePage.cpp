@@ -1,6 +1,8 @@
 #include "db/paradox/ParadoxCodePage.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 
 namespace Paradox {
 
@@ -829,6 +831,11 @@ CodePage::CodePage(int number, const char16_t *upperHalf)
     }
 }
 
+CodePage::CodePage(int number, std::unique_ptr<PlatformCodec> codec)
+    : FNumber(number)
+    , FCodec(std::move(codec))
+{ }
+
 const CodePage *CodePage::Find(int number)
 {
     // Built once; the tables never change afterwards, so readers on any thread may share them.
@@ -841,7 +848,20 @@ const CodePage *CodePage::Find(int number)
     for (const auto &page : pages)
         if (page->FNumber == number)
             return page.get();
-    return nullptr;
+
+    // The others are opened on first use and kept (a refusal too, so that damaged headers
+    // naming odd pages do not ask the platform again and again).
+    static std::mutex lock;
+    static std::map<int, std::unique_ptr<CodePage>> opened;
+    const std::lock_guard guard(lock);
+    const auto found = opened.find(number);
+    if (found != opened.end())
+        return found->second.get();
+    std::unique_ptr<PlatformCodec> codec = PlatformCodec::Open(number);
+    std::unique_ptr<CodePage> page;
+    if (codec)
+        page.reset(new CodePage(number, std::move(codec)));
+    return opened.emplace(number, std::move(page)).first->second.get();
 }
 
 QString CodePage::DecodeToString(std::string_view bytes) const
@@ -853,6 +873,8 @@ QString CodePage::DecodeToString(std::string_view bytes) const
 
 bool CodePage::Encode(const QString &text, std::string &out) const
 {
+    if (FCodec)
+        return FCodec->Encode(text, out);
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
         if (c < 0x80) {

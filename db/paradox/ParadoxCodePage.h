@@ -1,20 +1,24 @@
 #pragma once
 
+#include "db/paradox/PlatformCodec.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 namespace Paradox {
 
-// A single-byte code page of Paradox tables (the DOS and Windows pages a table header can name),
-// with decoding straight into UTF-8 so that reading a table allocates nothing per value.
+// A code page of Paradox tables. The single-byte DOS and Windows pages the directory's tables
+// use are built-in tables decoding straight into UTF-8, so that reading a table allocates
+// nothing per value; any other page is decoded by the platform's converters.
 class CodePage
 {
 public:
-    // The code page with this number, or nullptr when the reader does not know it.
+    // The code page with this number, or nullptr when neither a table nor a converter knows it.
     static const CodePage *Find(int number);
 
     int Number() const { return FNumber; }
@@ -22,6 +26,10 @@ public:
     // Appends the UTF-8 form of bytes to out.
     void Decode(std::string_view bytes, std::string &out) const
     {
+        if (FCodec) {
+            FCodec->Decode(bytes, out);
+            return;
+        }
         for (const char ch : bytes) {
             const auto b = static_cast<unsigned char>(ch);
             if (b < 0x80) {
@@ -44,8 +52,10 @@ private:
         unsigned char Length;
     };
     CodePage(int number, const char16_t *upperHalf);
+    CodePage(int number, std::unique_ptr<PlatformCodec> codec);
 
     int FNumber;
+    std::unique_ptr<PlatformCodec> FCodec;
     std::array<Utf8, 128> FUtf8 {};
     std::unordered_map<char16_t, unsigned char> FBytes;
 };

@@ -131,7 +131,8 @@ inline bool IsBlobCode(unsigned code)
 
 constexpr int BlobTrailerSize = 10; // offset and index, length, modification number
 constexpr int MaxBlobLeader = 240;
-constexpr int BcdMaxDecimals = 32;
+constexpr int BcdDigits = 32;
+constexpr int BcdMaxDecimals = BcdDigits;
 constexpr int64_t ParadoxDayToJulianDay = 1721425; // day 1 is 1 January of year 1
 constexpr int64_t MSecsPerDay = 86400000;
 constexpr int64_t LastParadoxDay = 3652059; // 31 December 9999

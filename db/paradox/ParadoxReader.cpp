@@ -63,7 +63,20 @@ int FileVersionOf(int id)
     }
 }
 
-Header ParseHeader(std::string_view table, const QString &name)
+const CodePage &PageOf(const TableInfo &info, int defaultCodePage, const QString &name)
+{
+    const int number = EffectiveCodePage(info, defaultCodePage);
+    const CodePage *page = CodePage::Find(number);
+    if (!page)
+        throw EDatabaseError(
+            QStringLiteral("Таблица %1 записана в кодовой странице %2, которую не знает ни одна "
+                           "таблица перекодировки системы")
+                .arg(name)
+                .arg(number));
+    return *page;
+}
+
+Header ParseHeader(std::string_view table, const QString &name, int defaultCodePage)
 {
     const unsigned char *h = AsBytes(table);
     const size_t fileSize = table.size();
@@ -99,9 +112,10 @@ Header ParseHeader(std::string_view table, const QString &name)
     uint32_t encryption = Le32(h + Encryption1At);
     if (encryption == NoEncryption)
         encryption = hasDataHeader ? Le32(h + Encryption2At) : 0;
+    // Reading a protected table without its password would only give scrambled records.
     if (encryption != 0)
         throw EDatabaseError(
-            QStringLiteral("Table %1 is password-protected, which is not supported").arg(name));
+            QStringLiteral("Таблица %1 защищена паролем; такие таблицы не открываются").arg(name));
     if (hasDataHeader)
         info.CodePage = Le16(h + CodePageAt);
 
@@ -138,9 +152,8 @@ Header ParseHeader(std::string_view table, const QString &name)
     if (namesAt > size_t(r.HeaderSize))
         Damaged(name, QStringLiteral("the field list does not fit in the header"));
 
-    const CodePage *namePage = CodePage::Find(info.CodePage ? info.CodePage : 1252);
-    if (!namePage)
-        namePage = CodePage::Find(1252);
+    // Names are in the same code page as the data, the header's or else the connection's.
+    const CodePage &namePage = PageOf(info, defaultCodePage, name);
     int offset = 0;
     size_t at = namesAt;
     for (int i = 0; i < numFields; ++i) {
@@ -163,7 +176,7 @@ Header ParseHeader(std::string_view table, const QString &name)
         } else {
             field.Size = size;
             const bool fits = kind->FixedSize ? size == kind->FixedSize
-                : IsBlobCode(code)            ? size > BlobTrailerSize
+                : IsBlobCode(code)            ? size >= BlobTrailerSize
                                               : size > 0;
             if (!fits)
                 Damaged(name,
@@ -176,7 +189,7 @@ Header ParseHeader(std::string_view table, const QString &name)
         if (!end)
             Damaged(name, QStringLiteral("field name %1 runs past the header").arg(i + 1));
         const size_t length = size_t(static_cast<const unsigned char *>(end) - (h + at));
-        field.Name = namePage->DecodeToString(table.substr(at, length));
+        field.Name = namePage.DecodeToString(table.substr(at, length));
         at += length + 1;
         r.Offsets.push_back(offset);
         r.Codes.push_back(static_cast<unsigned char>(code));
@@ -272,20 +285,21 @@ private:
     std::string_view FBytes;
 };
 
-// A BCD value: a sign and decimals byte, then 32 digits of four bits, inverted when negative.
-std::optional<double> DecodeBcd(const unsigned char *p)
+// A BCD value: a byte whose top bit is set for values >= 0, then 32 digits of four bits, all
+// inverted when the value is negative; the last `decimals` digits (the field's, from the header)
+// follow the point. Only the sign is taken from the first byte: writers differ in what else they
+// put there (the decimals again, inverted with the digits or not), and the header is the field's
+// own definition.
+std::optional<double> DecodeBcd(const unsigned char *p, int decimals)
 {
     const bool negative = !(p[0] & 0x80);
-    const int decimals = p[0] & 0x3F;
-    if (decimals > BcdMaxDecimals)
-        return std::nullopt;
     const unsigned flip = negative ? 0x0F : 0x00;
     char text[40];
     int n = 0;
     if (negative)
         text[n++] = '-';
-    for (int i = 0; i < 32; ++i) {
-        if (i == 32 - decimals)
+    for (int i = 0; i < BcdDigits; ++i) {
+        if (i == BcdDigits - decimals)
             text[n++] = '.';
         const unsigned char byte = p[1 + i / 2];
         const unsigned digit = ((i % 2) ? byte & 0x0F : byte >> 4) ^ flip;
@@ -297,7 +311,7 @@ std::optional<double> DecodeBcd(const unsigned char *p)
     const auto result = std::from_chars(text, text + n, value);
     if (result.ec != std::errc())
         return std::nullopt;
-    return value;
+    return value == 0 ? 0.0 : value; // no negative zero
 }
 
 class RecordDecoder
@@ -381,7 +395,7 @@ public:
                     FRows.AppendNull(column);
                     break;
                 }
-                const std::optional<double> value = DecodeBcd(p);
+                const std::optional<double> value = DecodeBcd(p, FHeader.Info.Fields[i].Decimals);
                 if (!value)
                     BadValue(i, recordNumber);
                 FRows.AppendFloat(column, *value);
@@ -461,17 +475,6 @@ private:
     std::string FScratch;
 };
 
-const CodePage &PageOf(const TableInfo &info, int defaultCodePage, const QString &name)
-{
-    const int number = EffectiveCodePage(info, defaultCodePage);
-    const CodePage *page = CodePage::Find(number);
-    if (!page)
-        throw EDatabaseError(QStringLiteral("Table %1 is in code page %2, which is not supported")
-                                 .arg(name)
-                                 .arg(number));
-    return *page;
-}
-
 // A read-only, shared map of a whole file; nothing is locked and nothing is written.
 class MappedFile
 {
@@ -524,15 +527,15 @@ int EffectiveCodePage(const TableInfo &info, int defaultCodePage)
     return info.CodePage != 0 ? info.CodePage : defaultCodePage;
 }
 
-TableInfo ParseInfo(std::string_view table, const QString &name)
+TableInfo ParseInfo(std::string_view table, const QString &name, int defaultCodePage)
 {
-    return ParseHeader(table, name).Info;
+    return ParseHeader(table, name, defaultCodePage).Info;
 }
 
 std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSource &blobFile,
     const QString &name, int defaultCodePage)
 {
-    const Header header = ParseHeader(table, name);
+    const Header header = ParseHeader(table, name, defaultCodePage);
     const TableInfo &info = header.Info;
     const CodePage &page = PageOf(info, defaultCodePage, name);
 
@@ -588,10 +591,10 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
     return rows;
 }
 
-TableInfo ReadInfo(const QString &path)
+TableInfo ReadInfo(const QString &path, int defaultCodePage)
 {
     const MappedFile file(path);
-    return ParseInfo(file.Bytes(), path);
+    return ParseInfo(file.Bytes(), path, defaultCodePage);
 }
 
 std::unique_ptr<TRecordSet> ReadTable(const QString &path, int defaultCodePage)

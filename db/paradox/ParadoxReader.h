@@ -16,8 +16,9 @@
 // trusted: a corrupt or truncated file raises EDatabaseError naming the file and the cause.
 namespace Paradox {
 
-// The header and fields of a table, without reading its records.
-TableInfo ReadInfo(const QString &path);
+// The header and fields of a table, without reading its records. Field names are decoded like
+// the data: from the header's code page, or from defaultCodePage when it names none.
+TableInfo ReadInfo(const QString &path, int defaultCodePage = 1251);
 
 // The whole table. Empty dates, times and numbers are nulls.
 std::unique_ptr<TRecordSet> ReadTable(const QString &path, int defaultCodePage = 1251);
@@ -29,7 +30,7 @@ std::unique_ptr<TRecordSet> ReadTable(const QString &path, int defaultCodePage =
 // at most once, on the first such BLOb. Returns false when there is no such file.
 using BlobFileSource = std::function<bool(std::string_view &bytes)>;
 
-TableInfo ParseInfo(std::string_view table, const QString &name);
+TableInfo ParseInfo(std::string_view table, const QString &name, int defaultCodePage = 1251);
 
 std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSource &blobFile,
     const QString &name, int defaultCodePage);

@@ -33,16 +33,20 @@ struct Planned
     throw EDatabaseError(QStringLiteral("Cannot write table %1: %2").arg(path, cause));
 }
 
-// The .MB file being built: a header block, then each BLOb in a run of blocks of its own.
+// The .MB file being built: a header block, then each BLOb either in a slot of a block shared
+// by small BLObs (as Paradox keeps them) or alone in a run of blocks of its own.
 class BlobWriter
 {
 public:
     BlobWriter() { FBytes.assign(size_t(MbBlockSize), '\0'); }
 
-    // Stores a BLOb too long for its record and returns its offset (the index 0xFF marks a
-    // BLOb alone in its blocks).
+    // Stores a BLOb too long for its record and returns its offset and index (0xFF for a BLOb
+    // alone in its blocks, else its slot).
     uint32_t Add(std::string_view value, uint32_t stored, bool graphic)
     {
+        const size_t paragraphs = (size_t(stored) + 15) / 16;
+        if (paragraphs <= size_t(LastParagraph - FirstDataParagraph))
+            return AddToSharedBlock(value, stored, paragraphs, graphic);
         const size_t at = FBytes.size();
         const size_t header = graphic ? MbGraphicHeaderSize : MbSingleHeaderSize;
         const size_t blocks = (header + value.size() + MbBlockSize - 1) / MbBlockSize;
@@ -69,7 +73,41 @@ public:
     size_t Size() const { return FBytes.size(); }
 
 private:
+    // A shared block: its slot table, then the BLObs in 16-byte paragraphs.
+    static constexpr size_t FirstDataParagraph = (MbSlotTableAt + MbSlots * MbSlotSize + 15) / 16;
+    static constexpr size_t LastParagraph = 255; // a slot keeps the start in one byte
+
+    uint32_t AddToSharedBlock(
+        std::string_view value, uint32_t stored, size_t paragraphs, bool graphic)
+    {
+        if (FShared == 0 || FSharedSlots == MbSlots || FSharedNext + paragraphs > LastParagraph) {
+            FShared = FBytes.size();
+            FBytes.resize(FShared + MbBlockSize, '\0');
+            auto *p = reinterpret_cast<unsigned char *>(FBytes.data()) + FShared;
+            p[0] = MbSubAllocatedBlock;
+            PutLe16(p + 1, 1);
+            FSharedSlots = 0;
+            FSharedNext = FirstDataParagraph;
+        }
+        auto *block = reinterpret_cast<unsigned char *>(FBytes.data()) + FShared;
+        unsigned char *slot = block + MbSlotTableAt + FSharedSlots * MbSlotSize;
+        slot[0] = uint8_t(FSharedNext);
+        slot[1] = uint8_t(paragraphs);
+        PutLe16(slot + 2, 1);
+        slot[4] = uint8_t(stored - (paragraphs - 1) * 16);
+        unsigned char *data = block + FSharedNext * 16;
+        const size_t extra = graphic ? MbGraphicHeaderSize - MbSingleHeaderSize : 0;
+        if (graphic)
+            PutLe32(data + 4, uint32_t(value.size()));
+        std::memcpy(data + extra, value.data(), value.size());
+        FSharedNext += paragraphs;
+        return uint32_t(FShared) | uint32_t(FSharedSlots++);
+    }
+
     std::string FBytes;
+    size_t FShared = 0; // the shared block being filled, 0 before the first
+    int FSharedSlots = 0;
+    size_t FSharedNext = 0;
 };
 
 class RecordEncoder
@@ -247,7 +285,9 @@ private:
             Bad(row, field, QStringLiteral("is not a finite number"));
         const QByteArray text = QByteArray::number(std::abs(value), 'f', decimals);
         const qsizetype point = text.indexOf('.');
-        const QByteArray whole = point < 0 ? text : text.left(point);
+        QByteArray whole = point < 0 ? text : text.left(point);
+        if (whole == "0")
+            whole.clear(); // a value below 1 needs no digit before the point
         const QByteArray fraction = point < 0 ? QByteArray() : text.mid(point + 1);
         if (whole.size() > BcdMaxDecimals - decimals)
             Bad(row, field, QStringLiteral("has too many digits"));
@@ -281,8 +321,49 @@ private:
     BlobWriter &FBlobs;
 };
 
-std::vector<Planned> Plan(
-    const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows)
+// The header's version byte, and the oldest version that knows each field type: Paradox 3.5
+// had alpha, number, currency, date and short fields, 4.0 added the BLOb kinds, 7 the rest.
+int VersionId(const QString &path, int fileVersion)
+{
+    switch (fileVersion) {
+    case 35:
+        return 0x04;
+    case 40:
+        return 0x09;
+    case 50:
+        return 0x0B;
+    case 70:
+        return FileVersion70;
+    default:
+        Fail(path,
+            QStringLiteral("Paradox %1.%2 is not a version tables are written in")
+                .arg(fileVersion / 10)
+                .arg(fileVersion % 10));
+    }
+}
+
+int FirstVersionWith(FieldCode code)
+{
+    switch (code) {
+    case Alpha:
+    case Number:
+    case Currency:
+    case Date:
+    case Short:
+        return 35;
+    case MemoBlob:
+    case Blob:
+    case FmtMemoBlob:
+    case Ole:
+    case Graphic:
+        return 40;
+    default:
+        return 70;
+    }
+}
+
+std::vector<Planned> Plan(const QString &path, const std::vector<NewField> &fields,
+    const TRecordSet &rows, int fileVersion)
 {
     if (fields.empty() || fields.size() > size_t(MaxFields))
         Fail(path, QStringLiteral("a table has 1 to %1 fields").arg(MaxFields));
@@ -310,6 +391,13 @@ std::vector<Planned> Plan(
             Fail(path,
                 QStringLiteral("field %1 has unknown type %2")
                     .arg(field.Name, QString(field.Kind)));
+        if (FirstVersionWith(p.Kind->Code) > fileVersion)
+            Fail(path,
+                QStringLiteral("field %1: Paradox %2.%3 has no fields of type %4")
+                    .arg(field.Name)
+                    .arg(fileVersion / 10)
+                    .arg(fileVersion % 10)
+                    .arg(QString(field.Kind)));
         p.Length = field.Length;
         const auto bad = [&](int low, int high) {
             Fail(path,
@@ -332,14 +420,18 @@ std::vector<Planned> Plan(
             p.Size = p.Kind->FixedSize;
             break;
         case MemoBlob:
-        case Blob:
-        case FmtMemoBlob:
-        case Ole:
-        case Graphic:
             if (p.Length == 0)
                 p.Length = BlobTrailerSize;
             if (p.Length < 1 || p.Length > MaxBlobLeader)
                 bad(1, MaxBlobLeader);
+            p.Size = p.Length + BlobTrailerSize;
+            break;
+        case Blob:
+        case FmtMemoBlob:
+        case Ole:
+        case Graphic: // these may keep nothing in the record but the pointer to the .MB
+            if (p.Length < 0 || p.Length > MaxBlobLeader)
+                bad(0, MaxBlobLeader);
             p.Size = p.Length + BlobTrailerSize;
             break;
         default:
@@ -366,13 +458,18 @@ std::vector<Planned> Plan(
 
 } // namespace
 
-void WriteTable(
-    const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows, int codePage)
+void WriteTable(const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows,
+    int codePage, int fileVersion)
 {
     const CodePage *page = CodePage::Find(codePage);
     if (!page)
         Fail(path, QStringLiteral("code page %1 is not supported").arg(codePage));
-    const std::vector<Planned> plan = Plan(path, fields, rows);
+    const int versionId = VersionId(path, fileVersion);
+    // Tables before 4.0 have no data header, so no code page and a shorter table name.
+    const bool hasDataHeader = fileVersion >= 40;
+    const size_t fieldsAt = hasDataHeader ? DataHeaderEnd : CommonHeaderSize;
+    const size_t tableNameLength = fileVersion == 70 ? TableNameLength70 : TableNameLengthOld;
+    const std::vector<Planned> plan = Plan(path, fields, rows, fileVersion);
     const int recordSize = plan.back().Offset + plan.back().Size;
 
     // The smallest block that holds a record and keeps the block numbers in 16 bits.
@@ -405,11 +502,11 @@ void WriteTable(
     std::string tableName;
     if (!page->Encode(QFileInfo(path).fileName(), tableName))
         tableName.clear();
-    tableName.resize(std::min(tableName.size(), size_t(TableNameLength70 - 1)));
+    tableName.resize(std::min(tableName.size(), tableNameLength - 1));
     const size_t numFields = fields.size();
     static const char SortOrderId[] = "ANSIINTL";
-    const size_t realHeaderSize = DataHeaderEnd + numFields * 2 + 4 + numFields * 4
-        + TableNameLength70 + names.size() + numFields * 2 + sizeof SortOrderId;
+    const size_t realHeaderSize = fieldsAt + numFields * 2 + 4 + numFields * 4 + tableNameLength
+        + names.size() + numFields * 2 + sizeof SortOrderId;
     const size_t headerSize
         = (realHeaderSize + HeaderAlignment - 1) / HeaderAlignment * HeaderAlignment;
     if (headerSize > 0xFFFF)
@@ -430,28 +527,30 @@ void WriteTable(
     PutLe32(h + Encryption1At, NoEncryption);
     h[ChangeCount1At] = 2;
     h[ChangeCount2At] = 1;
-    h[FileVersionAt] = FileVersion70;
+    h[FileVersionAt] = uint8_t(versionId);
     PutLe16(h + MaxBlocksAt, uint32_t(blocks));
     h[Unknown3EAt] = 0x1F;
     h[Unknown3EAt + 1] = 0x0F;
     PutLe16(h + RealHeaderSizeAt, uint32_t(realHeaderSize));
     h[Unknown56At] = 0x20;
-    PutLe16(h + FileVersion3At, 0x010C);
-    PutLe16(h + FileVersion4At, 0x010C);
-    PutLe16(h + HiFieldIdAt, uint32_t(numFields + 1));
-    PutLe16(
-        h + HiFieldIdInfoAt, uint32_t(0x20 + numFields * 6 + 4 + TableNameLength70 + names.size()));
-    PutLe16(h + CodePageAt, uint32_t(codePage));
-    h[Unknown6CAt] = 1;
-    h[Unknown6CAt + 1] = 1;
-    size_t at = DataHeaderEnd;
+    if (hasDataHeader) {
+        PutLe16(h + FileVersion3At, 0x0100 | uint32_t(versionId));
+        PutLe16(h + FileVersion4At, 0x0100 | uint32_t(versionId));
+        PutLe16(h + HiFieldIdAt, uint32_t(numFields + 1));
+        PutLe16(h + HiFieldIdInfoAt,
+            uint32_t(0x20 + numFields * 6 + 4 + tableNameLength + names.size()));
+        PutLe16(h + CodePageAt, uint32_t(codePage));
+        h[Unknown6CAt] = 1;
+        h[Unknown6CAt + 1] = 1;
+    }
+    size_t at = fieldsAt;
     for (const Planned &p : plan) {
         h[at++] = p.Kind->Code;
         h[at++] = uint8_t(p.Kind->Code == Bcd ? p.Length : p.Size);
     }
     at += 4 + numFields * 4; // pointers into the program's memory, meaningless on disk
     std::memcpy(h + at, tableName.data(), tableName.size());
-    at += TableNameLength70;
+    at += tableNameLength;
     std::memcpy(h + at, names.data(), names.size());
     at += names.size();
     for (size_t i = 0; i < numFields; ++i, at += 2)

@@ -66,9 +66,9 @@ TRecordSet MakeRows(const std::vector<Paradox::NewField> &fields, const QList<Ro
 }
 
 void Write(const QString &path, const std::vector<Paradox::NewField> &fields,
-    const QList<Row> &rows, int codePage = 1251)
+    const QList<Row> &rows, int codePage = 1251, int fileVersion = 70)
 {
-    Paradox::WriteTable(path, fields, MakeRows(fields, rows), codePage);
+    Paradox::WriteTable(path, fields, MakeRows(fields, rows), codePage, fileVersion);
 }
 
 QByteArray ReadBytes(const QString &path)
@@ -82,6 +82,42 @@ void WriteBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Overwrites bytes of a file in place.
+void Patch(const QString &path, qsizetype at, const QByteArray &bytes)
+{
+    QByteArray all = ReadBytes(path);
+    all.replace(at, bytes.size(), bytes);
+    WriteBytes(path, all);
+}
+
+QByteArray Le16Bytes(int v)
+{
+    return QByteArray(1, char(v & 0xFF)) + QByteArray(1, char((v >> 8) & 0xFF));
+}
+
+QByteArray Le32Bytes(uint32_t v)
+{
+    return Le16Bytes(int(v & 0xFFFF)) + Le16Bytes(int(v >> 16));
+}
+
+int HeaderSizeOf(const QString &path)
+{
+    return Paradox::Format::Le16(
+        reinterpret_cast<const unsigned char *>(ReadBytes(path).constData())
+        + Paradox::Format::HeaderSizeAt);
+}
+
+// The message a read fails with, or an empty text when it reads.
+QString ReadFailure(const QString &path, int defaultCodePage = 1251)
+{
+    try {
+        Paradox::ReadTable(path, defaultCodePage);
+    } catch (const EDatabaseError &e) {
+        return e.Message();
+    }
+    return {};
 }
 
 // Every cell of two record sets, compared through their natural Qt values.
@@ -131,6 +167,16 @@ private slots:
     void corruptionSweepNeverCrashesOrHangs();
     void outOfRangeDateOrTimeIsDamage_data();
     void outOfRangeDateOrTimeIsDamage();
+    void everyTypeOfEveryVersionReadsBackEqual_data();
+    void everyTypeOfEveryVersionReadsBackEqual();
+    void bcdValuesDecodeExactlyWhateverTheirFirstByte_data();
+    void bcdValuesDecodeExactlyWhateverTheirFirstByte();
+    void codePagesBeyondTheBuiltInTablesGoThroughThePlatform_data();
+    void codePagesBeyondTheBuiltInTablesGoThroughThePlatform();
+    void unknownCodePageIsRefusedByNumber();
+    void passwordProtectedTableIsRefused_data();
+    void passwordProtectedTableIsRefused();
+    void emptiedBlockInTheChainReadsAsNoRecords();
 };
 
 void TestParadox::everyFieldTypeReadsBackWithNulls_data()
@@ -255,22 +301,28 @@ void TestParadox::missingBlobFileIsAnError()
 void TestParadox::textIsDecodedFromTheHeaderCodePageElseTheDefault_data()
 {
     QTest::addColumn<int>("written"); // code page the table is written in
+    QTest::addColumn<int>("version");
     QTest::addColumn<bool>("clearHeader"); // header's code page erased
     QTest::addColumn<int>("defaultCodePage");
     QTest::addColumn<QString>("expected");
 
     const QString text = QStringLiteral("Ёжик в тумане");
-    QTest::newRow("1251 from header") << 1251 << false << 866 << text;
-    QTest::newRow("866 from header") << 866 << false << 1251 << text;
-    QTest::newRow("none, default 1251") << 1251 << true << 1251 << text;
-    QTest::newRow("none, default 866") << 866 << true << 866 << text;
+    QTest::newRow("1251 from header") << 1251 << 70 << false << 866 << text;
+    QTest::newRow("866 from header") << 866 << 70 << false << 1251 << text;
+    QTest::newRow("none, default 1251") << 1251 << 70 << true << 1251 << text;
+    QTest::newRow("none, default 866") << 866 << 70 << true << 866 << text;
     // Windows-1251 bytes read as if they were DOS 866 (an empty expectation: anything else).
-    QTest::newRow("none, wrong default") << 1251 << true << 866 << QString();
+    QTest::newRow("none, wrong default") << 1251 << 70 << true << 866 << QString();
+    // Paradox 3.x headers have no code page at all; 4.x ones may say 0.
+    QTest::newRow("3.5, default 866") << 866 << 35 << false << 866 << text;
+    QTest::newRow("3.5, default 1251") << 1251 << 35 << false << 1251 << text;
+    QTest::newRow("4.0 with code page 0") << 866 << 40 << true << 866 << text;
 }
 
 void TestParadox::textIsDecodedFromTheHeaderCodePageElseTheDefault()
 {
     QFETCH(int, written);
+    QFETCH(int, version);
     QFETCH(bool, clearHeader);
     QFETCH(int, defaultCodePage);
     QFETCH(QString, expected);
@@ -279,8 +331,8 @@ void TestParadox::textIsDecodedFromTheHeaderCodePageElseTheDefault()
                                     .arg(QTest::currentDataTag())
                                     .replace(' ', '_')
                                     .replace(',', '_'));
-    Write(path, {{QStringLiteral("T"), QChar('A'), 30}}, {{QStringLiteral("Ёжик в тумане")}},
-        written);
+    const QString name = QStringLiteral("ФАМИЛИЯ");
+    Write(path, {{name, QChar('A'), 30}}, {{QStringLiteral("Ёжик в тумане")}}, written, version);
     if (clearHeader) {
         QByteArray bytes = ReadBytes(path);
         bytes[Paradox::Format::CodePageAt] = 0;
@@ -293,6 +345,9 @@ void TestParadox::textIsDecodedFromTheHeaderCodePageElseTheDefault()
         QCOMPARE(read->Text(0, 0).size(), QStringLiteral("Ёжик в тумане").size());
     } else {
         QCOMPARE(read->Text(0, 0), expected);
+        // The field names are in the data's code page too.
+        QCOMPARE(read->Info(0).Name, name);
+        QCOMPARE(Paradox::ReadInfo(path, defaultCodePage).Fields.at(0).Name, name);
     }
 }
 
@@ -550,6 +605,255 @@ void TestParadox::corruptionSweepNeverCrashesOrHangs()
         }
     }
     QVERIFY(read + refused > 0);
+}
+
+void TestParadox::everyTypeOfEveryVersionReadsBackEqual_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("typeCount"); // field types that version has
+    QTest::addColumn<bool>("nulls");
+    const struct
+    {
+        int Version;
+        int Types;
+    } versions[] = {{35, 5}, {40, 10}, {50, 10}, {70, 17}};
+    for (const auto &v : versions)
+        for (const bool nulls : {false, true})
+            QTest::addRow(
+                "%d.%d %s", v.Version / 10, v.Version % 10, nulls ? "with nulls" : "without nulls")
+                << v.Version << v.Types << nulls;
+}
+
+// A table of every field type the writer makes in a version (the BLOb kinds both with a part
+// kept in the record and with only the pointer to the .MB), in DOS 866 with Cyrillic field names,
+// filled from a fixed sequence of values and read back.
+void TestParadox::everyTypeOfEveryVersionReadsBackEqual()
+{
+    QFETCH(int, version);
+    QFETCH(int, typeCount);
+    QFETCH(bool, nulls);
+    constexpr int RowCount = 60;
+
+    std::vector<Paradox::NewField> fields;
+    int types = 0;
+    for (const Paradox::Format::FieldKind &kind : Paradox::Format::FieldKinds) {
+        const QChar letter = QLatin1Char(kind.Letter);
+        const bool blob = Paradox::Format::IsBlobCode(kind.Code);
+        const int length = letter == 'A' ? 12
+            : letter == 'Y'              ? 5
+            : letter == '#'              ? 2
+            : blob                       ? 4
+                                         : 0;
+        const QString name = QStringLiteral("ПОЛЕ_%1").arg(fields.size());
+        const QString path = PathOf(QStringLiteral("probe.DB"));
+        try {
+            Write(path, {{name, letter, length}}, {}, 866, version);
+        } catch (const EDatabaseError &) {
+            continue; // not a type of this version
+        }
+        ++types;
+        fields.push_back({name, letter, length});
+        if (blob && letter != 'M')
+            fields.push_back({QStringLiteral("ПОЛЕ_%1").arg(fields.size()), letter, 0});
+    }
+    QCOMPARE(types, typeCount);
+
+    QList<Row> rows;
+    for (int r = 0; r < RowCount; ++r) {
+        Row row;
+        for (size_t c = 0; c < fields.size(); ++c) {
+            const char kind = char(fields[c].Kind.toLatin1());
+            if (nulls && kind != '+' && (r + int(c)) % 5 == 0) {
+                row.append(QVariant());
+                continue;
+            }
+            switch (kind) {
+            case 'A':
+                row.append(QStringLiteral("Ёлка %1").arg(r * 7));
+                break;
+            case 'S':
+                row.append(r * 37 % 2000 - 1000);
+                break;
+            case 'I':
+                row.append(r * 100003 - 2000000);
+                break;
+            case '+':
+                row.append(r + 1);
+                break;
+            case 'N':
+                row.append(r * 1.25 - 7.5);
+                break;
+            case 'C':
+                row.append(r * 0.01);
+                break;
+            case '#':
+                row.append((r * 123 - 2000) / 100.0);
+                break;
+            case 'D':
+                row.append(QDate(1990, 1, 1).addDays(r * 13));
+                break;
+            case 'T':
+                row.append(QTime(0, 0).addMSecs(r * 1234567 % 86400000));
+                break;
+            case '@':
+                row.append(QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addMSecs(r * 98765432LL));
+                break;
+            case 'L':
+                row.append(r % 2 == 0);
+                break;
+            case 'M':
+            case 'F':
+                row.append(QStringLiteral("Заметка %1. ").arg(r).repeated(r % 4 + 1));
+                break;
+            case 'Y':
+                row.append(QByteArray(1, char(r + 1)) + QByteArray(4, char(r * 3)));
+                break;
+            default: // B, O, G: some kept in the record part, some only in the .MB
+                row.append(QByteArray(r * 37 % 300 + 1, char(r)));
+            }
+        }
+        rows.append(row);
+    }
+    const QString path = PathOf(QStringLiteral("sweep_%1_%2.DB").arg(version).arg(nulls));
+    Write(path, fields, rows, 866, version);
+    QCOMPARE(Paradox::ReadInfo(path, 866).FileVersion, version);
+    CompareSets(*Paradox::ReadTable(path, 866), MakeRows(fields, rows));
+}
+
+void TestParadox::bcdValuesDecodeExactlyWhateverTheirFirstByte_data()
+{
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shape"); // of the first byte, or of the digits
+    QTest::addColumn<bool>("valid");
+
+    // "sign and decimals": 0xC0 + decimals, or 0x40 + decimals when negative (pxlib's form);
+    // "inverted": the first byte inverted with the digits when negative (0x80 + decimals, all
+    // bits flipped); "sign only": just the sign bit, no decimals repeated.
+    const QString forms[] = {QStringLiteral("sign and decimals"), QStringLiteral("inverted"),
+        QStringLiteral("sign only")};
+    const struct
+    {
+        int Decimals;
+        double Value;
+    } values[] = {{2, 1.23}, {2, -1.23}, {3, 0.123}, {4, 0.9999}, {4, -0.9999}, {0, -42},
+        {1, 123456789012.5}, {32, 0.5}};
+    for (const QString &form : forms)
+        for (const auto &v : values)
+            QTest::addRow("%s, %g with %d decimals", qPrintable(form), v.Value, v.Decimals)
+                << v.Decimals << v.Value << form << true;
+    QTest::newRow("a digit nibble of 0xA") << 2 << 1.23 << QStringLiteral("bad digit") << false;
+}
+
+// Paradox's BCD: a sign bit, then 32 digit nibbles (inverted when negative) whose last ones,
+// as many as the field's decimals, follow the point.
+void TestParadox::bcdValuesDecodeExactlyWhateverTheirFirstByte()
+{
+    QFETCH(int, decimals);
+    QFETCH(double, value);
+    QFETCH(QString, shape);
+    QFETCH(bool, valid);
+
+    const QString path = PathOf(QStringLiteral("bcd.DB"));
+    Write(path, {{QStringLiteral("SUM"), QChar('#'), decimals}}, {{value}});
+    const int at = HeaderSizeOf(path) + Paradox::Format::DataBlockHeaderSize;
+    const bool negative = value < 0;
+    if (shape == QStringLiteral("inverted"))
+        Patch(path, at, QByteArray(1, char(negative ? ~(0x80 + decimals) : 0x80 + decimals)));
+    else if (shape == QStringLiteral("sign only"))
+        Patch(path, at, QByteArray(1, char(negative ? 0x7F : 0x80)));
+    else if (shape == QStringLiteral("bad digit"))
+        Patch(path, at + 16, QByteArray(1, char(0xA0)));
+
+    if (!valid) {
+        QVERIFY(ReadFailure(path).contains(QStringLiteral("SUM")));
+        return;
+    }
+    const std::unique_ptr<TRecordSet> read = Paradox::ReadTable(path);
+    QCOMPARE(read->Info(0).Type, TFieldType::ftBCD);
+    QVERIFY2(read->Float(0, 0) == value, qPrintable(QString::number(read->Float(0, 0), 'g', 17)));
+}
+
+void TestParadox::codePagesBeyondTheBuiltInTablesGoThroughThePlatform_data()
+{
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("936, simplified Chinese") << 936 << QStringLiteral("北京市朝阳区 12");
+    QTest::newRow("950, traditional Chinese") << 950 << QStringLiteral("臺北市");
+    QTest::newRow("932, Japanese") << 932 << QStringLiteral("東京都 カナ");
+    QTest::newRow("1253, Greek") << 1253 << QStringLiteral("Αθήνα");
+    QTest::newRow("852, DOS Central European") << 852 << QStringLiteral("Łódź");
+}
+
+void TestParadox::codePagesBeyondTheBuiltInTablesGoThroughThePlatform()
+{
+    QFETCH(int, codePage);
+    QFETCH(QString, text);
+    const QString path = PathOf(QStringLiteral("cp%1.DB").arg(codePage));
+    Write(path, {{QStringLiteral("NAME"), QChar('A'), 30}, {QStringLiteral("NOTE"), QChar('M'), 4}},
+        {{text, text.repeated(3)}, {QVariant(), QVariant()}}, codePage);
+    QCOMPARE(Paradox::ReadInfo(path).CodePage, codePage);
+    const std::unique_ptr<TRecordSet> read = Paradox::ReadTable(path);
+    QCOMPARE(read->Text(0, 0), text);
+    QCOMPARE(read->Text(0, 1), text.repeated(3));
+    QVERIFY(read->IsNull(1, 0));
+
+    // A header naming no code page: the connection's is used, through the same converter.
+    Patch(path, Paradox::Format::CodePageAt, Le16Bytes(0));
+    QCOMPARE(Paradox::ReadTable(path, codePage)->Text(0, 0), text);
+}
+
+void TestParadox::unknownCodePageIsRefusedByNumber()
+{
+    const QString path = PathOf(QStringLiteral("cp_unknown.DB"));
+    Write(path, {{QStringLiteral("NAME"), QChar('A'), 10}}, {{QStringLiteral("x")}});
+    Patch(path, Paradox::Format::CodePageAt, Le16Bytes(4242));
+    QVERIFY2(ReadFailure(path).contains(QStringLiteral("4242")), qPrintable(ReadFailure(path)));
+    Patch(path, Paradox::Format::CodePageAt, Le16Bytes(0));
+    QVERIFY(ReadFailure(path, 4243).contains(QStringLiteral("4243")));
+    QVERIFY(ReadFailure(path, 1251).isEmpty());
+}
+
+void TestParadox::passwordProtectedTableIsRefused_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<int>("keyAt"); // where the header keeps the key
+    QTest::newRow("3.5") << 35 << Paradox::Format::Encryption1At;
+    QTest::newRow("7, in the common header") << 70 << Paradox::Format::Encryption1At;
+    QTest::newRow("7, in the data header") << 70 << Paradox::Format::Encryption2At;
+}
+
+void TestParadox::passwordProtectedTableIsRefused()
+{
+    QFETCH(int, version);
+    QFETCH(int, keyAt);
+    const QString path = PathOf(QStringLiteral("secret.DB"));
+    Write(path, {{QStringLiteral("NAME"), QChar('A'), 10}}, {{QStringLiteral("x")}}, 1251, version);
+    Patch(path, keyAt, Le32Bytes(0x1D2C3B4A));
+    const QString message = ReadFailure(path);
+    QVERIFY2(message.contains(QStringLiteral("защищена паролем")), qPrintable(message));
+    QVERIFY(message.contains(path));
+}
+
+// Deleting records can leave a block in the chain that holds none: its "records added" is one
+// record short of zero.
+void TestParadox::emptiedBlockInTheChainReadsAsNoRecords()
+{
+    const QString path = PathOf(QStringLiteral("emptied.DB"));
+    constexpr int RecordSize = 255;
+    constexpr int PerBlock = (4096 - Paradox::Format::DataBlockHeaderSize) / RecordSize;
+    QList<Row> rows;
+    for (int i = 0; i < 3 * PerBlock; ++i)
+        rows.append(Row {QString::number(i)});
+    Write(path, {{QStringLiteral("N"), QChar('A'), RecordSize}}, rows);
+    const int secondBlock = HeaderSizeOf(path) + 4096;
+    Patch(path, secondBlock + 4, Le16Bytes(-RecordSize & 0xFFFF));
+    Patch(path, Paradox::Format::NumRecordsAt, Le32Bytes(2 * PerBlock));
+
+    const std::unique_ptr<TRecordSet> read = Paradox::ReadTable(path);
+    QCOMPARE(read->RowCount(), 2 * PerBlock);
+    QCOMPARE(read->Text(PerBlock - 1, 0), QString::number(PerBlock - 1));
+    QCOMPARE(read->Text(PerBlock, 0), QString::number(2 * PerBlock));
 }
 
 QTEST_GUILESS_MAIN(TestParadox)

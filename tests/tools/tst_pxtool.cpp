@@ -1,4 +1,5 @@
 #include "db/paradox/ParadoxFile.h"
+#include "db/paradox/ParadoxFormat.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -49,6 +50,9 @@ private slots:
     void helpPrintsTheUsageAndSucceeds();
     void outputThatCannotBeWrittenIsAFailure_data();
     void outputThatCannotBeWrittenIsAFailure();
+    void tablesOfEveryShapeExportAndQuery_data();
+    void tablesOfEveryShapeExportAndQuery();
+    void passwordProtectedTableIsRefusedByExportAndSql();
 };
 
 void TestPxtool::importThenExportGivesTheSameRecords_data()
@@ -231,6 +235,92 @@ void TestPxtool::outputThatCannotBeWrittenIsAFailure()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY(process.exitCode() > 0);
     QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("write")));
+}
+
+void TestPxtool::tablesOfEveryShapeExportAndQuery_data()
+{
+    QTest::addColumn<QStringList>("importOptions");
+    QTest::addColumn<QStringList>("readOptions"); // for export and sql
+    QTest::addColumn<QString>("records"); // import header, then the records as export gives them
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("answer");
+
+    const QString cp = QStringLiteral("--codepage");
+    QTest::newRow("formatted memo, OLE, graphic and BLOb with no part in the record")
+        << QStringList() << QStringList()
+        << QStringLiteral("N:I,F:F:0,O:O:0,G:G:0,B:B:0\n"
+                          "1,{\\rtf1 Привет},0A0B0C,47494638,00\r\n2,,,,\r\n")
+        << QStringLiteral("SELECT N, F, length(O), length(G) FROM \"T.DB\" WHERE B IS NOT NULL")
+        << QStringLiteral("N,F,length(O),length(G)\r\n1,{\\rtf1 Привет},3,4\r\n");
+    QTest::newRow("BCD of several decimals")
+        << QStringList() << QStringList()
+        << QStringLiteral("B2:#:2,B3:#:3,B4:#:4\n1.23,0.123,0.9999\r\n-1.23,-0.123,-0.9999\r\n")
+        << QStringLiteral("SELECT B3, B4 FROM \"T.DB\" WHERE B2 < 0")
+        << QStringLiteral("B3,B4\r\n-0.123,-0.9999\r\n");
+    QTest::newRow("code page 936")
+        << QStringList {cp, QStringLiteral("936")} << QStringList()
+        << QStringLiteral("NAME:A:20\n北京市\r\n上海\r\n")
+        << QStringLiteral("SELECT NAME FROM \"T.DB\" WHERE NAME LIKE '北%'")
+        << QStringLiteral("NAME\r\n北京市\r\n");
+    QTest::newRow("3.5 with Cyrillic names")
+        << QStringList {cp, QStringLiteral("866"), QStringLiteral("--version"),
+               QStringLiteral("3.5")}
+        << QStringList {cp, QStringLiteral("866")}
+        << QStringLiteral("ФАМИЛИЯ:A:20,НОМЕР:S\nЁлкин,1\r\nИванов,2\r\n")
+        << QStringLiteral("SELECT НОМЕР FROM \"T.DB\" WHERE ФАМИЛИЯ = 'Ёлкин'")
+        << QStringLiteral("НОМЕР\r\n1\r\n");
+}
+
+// Tables in the shapes other software writes, made by import, read back through export and SQL.
+void TestPxtool::tablesOfEveryShapeExportAndQuery()
+{
+    QFETCH(QStringList, importOptions);
+    QFETCH(QStringList, readOptions);
+    QFETCH(QString, records);
+    QFETCH(QString, sql);
+    QFETCH(QString, answer);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("T.DB"));
+    const Result imported
+        = RunTool(QStringList {QStringLiteral("import"), path} + importOptions, records.toUtf8());
+    QCOMPARE(imported.Err, QString());
+
+    const Result exported = RunTool(QStringList {QStringLiteral("export"), path} + readOptions);
+    QCOMPARE(exported.Err, QString());
+    QStringList names;
+    const QString header = records.section(QLatin1Char('\n'), 0, 0);
+    for (const QString &column : header.split(QLatin1Char(',')))
+        names.append(column.section(QLatin1Char(':'), 0, 0));
+    QCOMPARE(exported.Out,
+        names.join(QLatin1Char(',')) + QStringLiteral("\r\n")
+            + records.section(QLatin1Char('\n'), 1));
+
+    const Result queried
+        = RunTool(QStringList {QStringLiteral("sql"), folder.path(), sql} + readOptions);
+    QCOMPARE(queried.Err, QString());
+    QCOMPARE(queried.Out, answer);
+}
+
+void TestPxtool::passwordProtectedTableIsRefusedByExportAndSql()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("SECRET.DB"));
+    QCOMPARE(RunTool({QStringLiteral("import"), path}, "N:A:10\nx\n").ExitCode, 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(Paradox::Format::Encryption1At));
+    QCOMPARE(file.write("\x4A\x3B\x2C\x1D", 4), 4);
+    file.close();
+
+    for (const QStringList &arguments : {QStringList {QStringLiteral("export"), path},
+             QStringList {QStringLiteral("sql"), folder.path(),
+                 QStringLiteral("SELECT * FROM \"SECRET.DB\"")}}) {
+        const Result result = RunTool(arguments);
+        QVERIFY(result.ExitCode > 0);
+        QVERIFY2(result.Err.contains(QStringLiteral("защищена паролем")), qPrintable(result.Err));
+        QCOMPARE(result.Out, QString());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPxtool)
