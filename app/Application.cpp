@@ -12,7 +12,15 @@ const char HintProperty[] = "phonebookHint";
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
-{ }
+{
+    setApplicationName(QStringLiteral("phonebook"));
+    setOrganizationName(QStringLiteral("Tarnwell Software"));
+}
+
+QString TApplication::Title()
+{
+    return QStringLiteral("Телефонный справочник");
+}
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
@@ -35,8 +43,7 @@ void TApplication::HandleException(const std::exception &e)
         FExceptionSink(message);
         return;
     }
-    QMessageBox box(
-        QMessageBox::Critical, applicationDisplayName(), message, QMessageBox::Ok, activeWindow());
+    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok, activeWindow());
     box.exec();
 }
 
