@@ -16,6 +16,13 @@ TApplication::TApplication(int &argc, char **argv)
 {
     // The dialogs ask for Tahoma by name, through TFont or a plain QFont.
     RegisterClassicFonts();
+    setApplicationName(QStringLiteral("phonebook"));
+    setOrganizationName(QStringLiteral("Tarnwell Software"));
+}
+
+QString TApplication::Title()
+{
+    return QStringLiteral("Телефонный справочник");
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
@@ -39,8 +46,7 @@ void TApplication::HandleException(const std::exception &e)
         FExceptionSink(message);
         return;
     }
-    QMessageBox box(
-        QMessageBox::Critical, applicationDisplayName(), message, QMessageBox::Ok, activeWindow());
+    QMessageBox box(QMessageBox::Critical, Title(), message, QMessageBox::Ok, activeWindow());
     if (own && !own->Detail().isEmpty())
         box.setDetailedText(own->Detail());
     box.exec();

@@ -12,7 +12,12 @@ class TApplication : public QApplication
 {
     Q_OBJECT
 public:
+    // Names the program ("phonebook", its organisation) and gives it no display name: the
+    // platform would append one to every window's caption, which must be the caption alone.
     TApplication(int &argc, char **argv);
+
+    // The caption of the program's message boxes.
+    static QString Title();
 
     bool notify(QObject *receiver, QEvent *event) override;
 

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/Application.h"
+#include "app/ComboLists.h"
 #include "app/TStatusBar.h"
 #include "app/TvgDBLookupCombo.h"
 #include "core/TColor.h"
@@ -8,6 +9,7 @@
 #include "core/TFormatSettings.h"
 #include "db/dataset/TDataSource.h"
 #include "db/dataset/TDatabase.h"
+#include "db/dataset/TField.h"
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
 #include "grid/mmDBGrid.h"
@@ -128,6 +130,8 @@ void TForm1::CreateComponents()
         Colors::clWindowText, Charsets::RUSSIAN_CHARSET)
                        .ToQFont());
     connect(CBox1, qOverload<int>(&QComboBox::activated), this, [this] { CBox1Change(); });
+    FollowWheelOnlyWithFocus(CBox1);
+    HighlightRowsLikeTheGrid(CBox1->view());
 
     Label4 = new QLabel(this);
     Label4->move(131, 5);
@@ -302,28 +306,38 @@ void TForm1::DBLCombo1Change()
     }
 }
 
+// The grid keeps the columns of a result reopened with the same fields, in the order the user
+// moved them to; a caption given by column index belongs to the result's field of that index.
+TColumn *TForm1::ResultColumn(int index) const
+{
+    TDBGridColumns &columns = DBGrid1->Columns();
+    const TDataSet *result = DBGrid1->DataSet();
+    if (result && result->Active() && index >= 0 && index < result->FieldCount())
+        if (TColumn *column = columns.FindColumn(result->Fields(index)->FieldName()))
+            return column;
+    return columns.Items(index); // past the last column: the list's index error
+}
+
+void TForm1::SetCaption(int index, const QString &caption)
+{
+    TColumn *column = ResultColumn(index);
+    column->Title().SetCaption(caption);
+    column->Title().SetAlignment(TAlignment::taCenter);
+}
+
 void TForm1::SetCaptions(const QStringList &captions)
 {
-    for (int i = 0; i < captions.size(); ++i) {
-        TColumn *column = DBGrid1->Columns().Items(i);
-        column->Title().SetCaption(captions[i]);
-        column->Title().SetAlignment(TAlignment::taCenter);
-    }
+    for (int i = 0; i < captions.size(); ++i)
+        SetCaption(i, captions[i]);
 }
 
 void TForm1::DBGridGor()
 {
-    TDBGridColumns &columns = DBGrid1->Columns();
-    auto caption = [&](int index, const QString &text) {
-        TColumn *column = columns.Items(index);
-        column->Title().SetCaption(text);
-        column->Title().SetAlignment(TAlignment::taCenter);
-    };
-    caption(0, QStringLiteral("Абонент"));
-    caption(1, QStringLiteral("Телефон"));
-    columns.Items(2)->SetVisible(false);
-    caption(3, QStringLiteral("Дом"));
-    caption(4, QStringLiteral("Квартира"));
+    SetCaption(0, QStringLiteral("Абонент"));
+    SetCaption(1, QStringLiteral("Телефон"));
+    ResultColumn(2)->SetVisible(false); // the street code
+    SetCaption(3, QStringLiteral("Дом"));
+    SetCaption(4, QStringLiteral("Квартира"));
 }
 
 void TForm1::IdleProc()

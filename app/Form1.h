@@ -8,6 +8,7 @@ class QLabel;
 class QTimer;
 class TDatabase;
 class TDataSource;
+class TColumn;
 class TQuery;
 class TStatusBar;
 class TTable;
@@ -58,6 +59,8 @@ protected:
 private:
     void CreateComponents();
     void RepointConnection(TDatabase *database, const QString &subPath);
+    TColumn *ResultColumn(int index) const;
+    void SetCaption(int index, const QString &caption);
     void SetCaptions(const QStringList &captions);
     void ScheduleClock();
 

@@ -1,5 +1,7 @@
 #include "app/TvgDBLookupCombo.h"
 
+#include "app/ComboLists.h"
+
 #include "db/dataset/TDataSet.h"
 
 #include <QAbstractItemView>
@@ -54,6 +56,9 @@ TvgDBLookupCombo::TvgDBLookupCombo(QWidget *parent)
     // back to its own row, so one connection sees every choice exactly once.
     connect(this, qOverload<int>(&QComboBox::activated), this, &TvgDBLookupCombo::ChooseRow);
     view()->installEventFilter(this);
+    FollowWheelOnlyWithFocus(this);
+    HighlightRowsLikeTheGrid(view());
+    HighlightRowsLikeTheGrid(completer->popup());
 }
 
 TvgDBLookupCombo::~TvgDBLookupCombo() = default;

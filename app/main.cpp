@@ -34,9 +34,6 @@ private:
 int main(int argc, char *argv[])
 {
     TApplication app(argc, argv);
-    TApplication::setApplicationName(QStringLiteral("phonebook"));
-    TApplication::setApplicationDisplayName(QStringLiteral("Телефонный справочник"));
-    TApplication::setOrganizationName(QStringLiteral("Tarnwell Software"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Телефонный справочник г.Верболинск и района"));
@@ -56,7 +53,7 @@ int main(int argc, char *argv[])
     try {
         registry = std::make_unique<TxAppRegistry>(std::make_unique<TFileRegistry>());
     } catch (const Exception &e) {
-        QMessageBox::warning(nullptr, TApplication::applicationDisplayName(),
+        QMessageBox::warning(nullptr, TApplication::Title(),
             QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
     }
     TranslationDictionary = nullptr;
@@ -68,7 +65,7 @@ int main(int argc, char *argv[])
         QStringList places;
         for (const QString &candidate : data.Candidates)
             places << QDir::toNativeSeparators(candidate);
-        QMessageBox::critical(nullptr, TApplication::applicationDisplayName(),
+        QMessageBox::critical(nullptr, TApplication::Title(),
             QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n")
                 + places.join(QLatin1Char('\n')));
         return 1;

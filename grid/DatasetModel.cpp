@@ -31,8 +31,7 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
         return {};
     TColumn *column = FGrid->Columns().Items(index.column());
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: {
+    case Qt::DisplayRole: {
         TField *field = column->Field();
         if (!field)
             return QString();

@@ -12,11 +12,11 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
@@ -899,11 +899,29 @@ void TDBGrid::DrawFocusFrame(QPainter &painter, const QRect &rect, TGridDrawStat
         || HasOption(TDBGridOption::dgRowSelect) || FUpdateLock != 0
         || window()->focusWidget() != this)
         return;
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = rect;
-    option.backgroundColor = painter.brush().color();
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    // The classic dotted rectangle: every other pixel of the cell's edge inverted, so that it
+    // shows on any background and leaves the cell's own colour inside it alone.
+    QPolygon dots;
+    const int right = rect.left() + rect.width() - 1;
+    const int bottom = rect.top() + rect.height() - 1;
+    for (int x = rect.left(); x <= right; ++x)
+        for (const int y : {rect.top(), bottom})
+            if ((x + y) % 2 == 0)
+                dots << QPoint(x, y);
+    for (int y = rect.top() + 1; y < bottom; ++y)
+        for (const int x : {rect.left(), right})
+            if ((x + y) % 2 == 0)
+                dots << QPoint(x, y);
+    TPainterSaver saver(painter);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QPaintEngine *engine = painter.paintEngine();
+    if (engine && engine->hasFeature(QPaintEngine::RasterOpModes)) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 0));
+    } else {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 0));
+    }
+    painter.drawPoints(dots);
 }
 
 void TDBGrid::DrawColumnCell(
@@ -999,6 +1017,11 @@ bool TDBGrid::event(QEvent *event)
 
 bool TDBGrid::viewportEvent(QEvent *event)
 {
+    if (event->type() == QEvent::ToolTip) {
+        // A cell shows the grid's own hint, as every control does, not its value.
+        event->ignore();
+        return true;
+    }
     const bool result = QTableView::viewportEvent(event);
     if (event->type() == QEvent::Paint)
         ReportPaintError(true);
@@ -1031,6 +1054,10 @@ bool TDBGrid::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     if (watched == FTitleHeader->viewport() || watched == FIndicatorHeader->viewport()) {
+        if (event->type() == QEvent::ToolTip) {
+            event->ignore(); // the titles, too, show the grid's own hint
+            return true;
+        }
         if (HandleHeaderEvent(static_cast<QWidget *>(watched), event))
             return true;
     }
@@ -1142,6 +1169,17 @@ void TDBGrid::mouseMoveEvent(QMouseEvent *event)
 
 void TDBGrid::keyPressEvent(QKeyEvent *event)
 {
+    // Tab moves between the cells; Ctrl+Tab and Ctrl+Shift+Tab leave the grid for the next and
+    // the previous control, as in every view that uses Tab itself.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab)
+        && event->modifiers().testFlag(Qt::ControlModifier)) {
+        const bool next
+            = event->key() == Qt::Key_Tab && !event->modifiers().testFlag(Qt::ShiftModifier);
+        // The view's own version would move the current cell instead.
+        QWidget::focusNextPrevChild(next);
+        event->accept();
+        return;
+    }
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {

@@ -172,7 +172,7 @@ public:
     static void DrawCellText(QPainter &painter, const QRect &rect, int dx, int dy,
         const QString &text, TAlignment alignment, bool rightToLeft);
     // A check-box glyph at the rectangle's left edge, centred vertically, with its transparent
-    // pixels on the painter's brush.
+    // colour (its bottom-left pixel's) and see-through pixels on the painter's brush.
     static void DrawGlyph(QPainter &painter, const QImage &bitmap, const QRect &rect);
 
 protected:

@@ -10,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <array>
 
 namespace {
 const QString Placeholder = QStringLiteral("%s");
@@ -68,6 +69,34 @@ QStringList FormatPieces(const QString &format)
 QString Formatted(const QStringList &pieces, const QString &text)
 {
     return pieces.isEmpty() ? text : pieces.join(text);
+}
+
+// A glyph's transparent colour is the colour of its bottom-left pixel, as for any bitmap; the
+// glyph comes back with those pixels see-through (an alpha channel it has is kept). A grid draws
+// the same two glyphs into every check-box cell, so the last few are remembered.
+QImage WithTransparentColor(const QImage &bitmap)
+{
+    struct TKeyed
+    {
+        qint64 Key = 0;
+        QImage Image;
+    };
+    static std::array<TKeyed, 4> recent;
+    static size_t next = 0;
+    for (const TKeyed &keyed : recent)
+        if (keyed.Key == bitmap.cacheKey() && !keyed.Image.isNull())
+            return keyed.Image;
+    QImage image = bitmap.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = image.pixel(0, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] == transparent)
+                line[x] = qRgba(0, 0, 0, 0);
+    }
+    recent[next] = {bitmap.cacheKey(), image};
+    next = (next + 1) % recent.size();
+    return image;
 }
 
 } // namespace
@@ -339,7 +368,6 @@ void TmmDBGrid::DrawGlyph(QPainter &painter, const QImage &bitmap, const QRect &
         return;
     const QRect target(rect.left() + source.left(), rect.top() + source.top() - offset,
         source.width(), source.height());
-    if (bitmap.hasAlphaChannel())
-        painter.fillRect(target, painter.brush());
-    painter.drawImage(target, bitmap, source);
+    painter.fillRect(target, painter.brush());
+    painter.drawImage(target, WithTransparentColor(bitmap), source);
 }

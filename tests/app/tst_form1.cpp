@@ -19,7 +19,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QtTest>
 
 // The directory window on the sample data the build writes.
@@ -60,6 +62,44 @@ class TestForm1 : public QObject
 
     // Where the pointer is moved to in the hint tests.
     enum Place { BareWindow, GridCells, GridTitle, StatusBar, StatusPanel, Category };
+
+    void ShowActive()
+    {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        FForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+    }
+
+    // The rows of the lookup table whose result can be shown (an exchange's table may be
+    // missing).
+    QList<int> ShowableRows()
+    {
+        QList<int> rows;
+        TTable *lookup = FForm->Table2;
+        for (int row = 0; row < lookup->RecordCount(); ++row) {
+            TActiveRecordGuard guard(lookup, row);
+            if (FForm->CBox1->currentIndex() != TForm1::ModeDistrict
+                || QFileInfo::exists(FForm->FolderPath(QStringLiteral("Data\\Region"))
+                    + QStringLiteral("/Tel_k%1.db")
+                          .arg(lookup->FieldByName(QStringLiteral("K_s"))->AsString())))
+                rows << row;
+        }
+        return rows;
+    }
+
+    // Where the dark strokes of a list row's text are, relative to the row.
+    static QSet<QPoint> DarkStrokes(QAbstractItemView *list, int row)
+    {
+        const QImage image = list->viewport()->grab().toImage();
+        const QRect rect = list->visualRect(list->model()->index(row, 0)) & image.rect();
+        QSet<QPoint> strokes;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = rect.left(); x <= rect.right(); ++x)
+                if (qGray(image.pixel(x, y)) < 100)
+                    strokes.insert(QPoint(x, y) - rect.topLeft());
+        return strokes;
+    }
 
     QStringList Captions() const
     {
@@ -253,7 +293,8 @@ private slots:
         FForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
         const QImage picture = FForm->grab().toImage();
-        picture.save(QDir(QStringLiteral(QT_TESTCASE_BUILDDIR))
+        picture.save(
+            QDir(QStringLiteral(QT_TESTCASE_BUILDDIR))
                 .filePath(QStringLiteral("phonebook_%1.png").arg(QTest::currentDataTag())));
         const QRect grid = FForm->DBGrid1->geometry();
         QVERIFY(FForm->DBGrid1->isVisible());
@@ -760,6 +801,209 @@ private slots:
         QVERIFY2(now.msec() < 500, qPrintable(now.toString(QStringLiteral("hh:mm:ss.zzz"))));
         QCOMPARE(bar->PanelText(1), now.toString(QStringLiteral("hh:mm:ss")));
         QCOMPARE(bar->PanelText(0), QDate::currentDate().toString(QStringLiteral("dd.MM.yy")));
+    }
+
+    // The platform appends the application's display name to every window caption once one is
+    // set: the program sets none, so the window shows its caption alone.
+    void windowCaptionIsTheCaptionAlone()
+    {
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("phonebook"));
+        FForm->show();
+        QCOMPARE(FForm->windowHandle()->title(),
+            QStringLiteral("Телефонный справочник г.Верболинск и района"));
+    }
+
+    // The user moves a column, then chooses another entry: every caption sits over its own
+    // field and only the street code is hidden; the moved column stays where the user put it.
+    void captionsFollowTheirFieldsAfterAColumnMoved_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QStringList>("captions"); // field=caption
+        QTest::newRow("street") << int(TForm1::ModeCity)
+                                << QStringList {"FAM=Абонент", "TELE=Телефон", "ADR_D=Дом",
+                                       "ADR_K=Квартира"};
+        QTest::newRow("organisation")
+            << int(TForm1::ModeOrganisation)
+            << QStringList {"TELE=Телефон", "NAIM_DOL=Должность", "NAIM_OTD=Отдел"};
+        QTest::newRow("exchange") << int(TForm1::ModeDistrict)
+                                  << QStringList {"FAM=Абонент", "TELE=Телефон", "ADR=Адрес",
+                                         "DOM=Дом", "KV=Квартира"};
+    }
+    void captionsFollowTheirFieldsAfterAColumnMoved()
+    {
+        QFETCH(int, mode);
+        QFETCH(QStringList, captions);
+        QHash<QString, QString> captionOf;
+        for (const QString &pair : captions)
+            captionOf.insert(pair.section(QLatin1Char('='), 0, 0), pair.section('=', 1));
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        ChooseMode(mode);
+        const QList<int> rows = ShowableRows();
+        QVERIFY(rows.size() >= 2);
+        FForm->DBLCombo1->ChooseRow(rows.at(0));
+        TDBGridColumns &columns = FForm->DBGrid1->Columns();
+        const QString first = columns.Items(0)->FieldName();
+        // The second column dragged before the first, as the title row does at the drop.
+        FForm->DBGrid1->horizontalHeader()->moveSection(1, 0);
+        QCOMPARE(columns.Items(1)->FieldName(), first);
+        const QString moved = columns.Items(0)->FieldName();
+        FForm->DBLCombo1->ChooseRow(rows.at(1));
+        QVERIFY(FErrors.isEmpty());
+        QCOMPARE(columns.Items(0)->FieldName(), moved);
+        for (int i = 0; i < columns.Count(); ++i) {
+            const TColumn *column = columns.Items(i);
+            const QString field = column->FieldName().toUpper();
+            QCOMPARE(column->Title().Caption(), captionOf.value(field, column->FieldName()));
+            QCOMPARE(column->Visible(), field != QLatin1String("K_Y"));
+        }
+    }
+
+    // One turn of the wheel over a closed combo box changes it only while it has the focus, and
+    // does not give it the focus.
+    void wheelChangesAClosedComboOnlyWithTheFocus_data()
+    {
+        QTest::addColumn<bool>("lookup");
+        QTest::addColumn<bool>("focused");
+        QTest::addColumn<bool>("fromTheWindowSystem");
+        QTest::newRow("category, grid focused") << false << false << true;
+        QTest::newRow("category, grid focused, sent") << false << false << false;
+        QTest::newRow("category, focused") << false << true << true;
+        QTest::newRow("lookup, grid focused") << true << false << true;
+        QTest::newRow("lookup, focused") << true << true << true;
+    }
+    void wheelChangesAClosedComboOnlyWithTheFocus()
+    {
+        QFETCH(bool, lookup);
+        QFETCH(bool, focused);
+        QFETCH(bool, fromTheWindowSystem);
+        ShowActive();
+        ChooseMode(TForm1::ModeCity);
+        QComboBox *combo = lookup ? static_cast<QComboBox *>(FForm->DBLCombo1) : FForm->CBox1;
+        if (lookup)
+            FForm->DBLCombo1->ChooseRow(1);
+        (focused ? static_cast<QWidget *>(combo) : FForm->DBGrid1)->setFocus();
+        const int before = combo->currentIndex();
+        QSignalSpy choices(combo, &QComboBox::activated);
+        // The wheel reaches the widget under the pointer: the lookup box's text field.
+        const QPoint centre = combo->rect().center();
+        QWidget *under = combo->childAt(centre) ? combo->childAt(centre) : combo;
+        const QPoint pos = under->mapFrom(combo, centre);
+        QWheelEvent wheel(pos, under->mapToGlobal(pos), QPoint(), QPoint(0, -120), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        if (fromTheWindowSystem) {
+            QSpontaneKeyEvent::setSpontaneous(&wheel);
+            QApplication::instance()->notify(under, &wheel);
+        } else {
+            QApplication::sendEvent(under, &wheel);
+        }
+        QVERIFY(FErrors.isEmpty());
+        QCOMPARE(combo->currentIndex(), focused ? before + 1 : before);
+        QCOMPARE(choices.count(), focused ? 1 : 0);
+        QCOMPARE(combo->hasFocus(), focused);
+    }
+
+    // Tab moves between the grid's cells; Ctrl+Tab and Ctrl+Shift+Tab leave the grid.
+    void ctrlTabLeavesTheGrid_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("focused");
+        QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier) << "DBLCombo1";
+        QTest::newRow("Ctrl+Shift+Tab")
+            << int(Qt::Key_Tab) << int(Qt::ControlModifier | Qt::ShiftModifier) << "CBox1";
+        QTest::newRow("Ctrl+Shift+Backtab")
+            << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier) << "CBox1";
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << "DBGrid1";
+    }
+    void ctrlTabLeavesTheGrid()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, focused);
+        ShowActive();
+        ChooseMode(TForm1::ModeCity);
+        TmmDBGrid *grid = FForm->DBGrid1;
+        grid->setFocus();
+        QVERIFY(grid->hasFocus());
+        const int column = grid->SelectedIndex();
+        QTest::keyClick(grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        const QHash<QString, QWidget *> controls {
+            {"CBox1", FForm->CBox1}, {"DBGrid1", grid}, {"DBLCombo1", FForm->DBLCombo1}};
+        QVERIFY(controls.value(focused)->hasFocus());
+        // Only plain Tab moves the current cell.
+        QCOMPARE(grid->SelectedIndex() != column, focused == QLatin1String("DBGrid1"));
+    }
+
+    // The pointer resting on the grid shows the grid's short hint, which is empty: no tooltip,
+    // neither the cell's value nor anything else.
+    void tooltipIsTheShortHint_data()
+    {
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("cell") << int(GridCells) << QString();
+        QTest::newRow("title") << int(GridTitle) << QString();
+        QTest::newRow("status bar") << int(StatusBar) << "Панель";
+    }
+    void tooltipIsTheShortHint()
+    {
+        QFETCH(int, place);
+        QFETCH(QString, tooltip);
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        const QHash<int, std::pair<QWidget *, QPoint>> places {
+            {GridCells, {FForm->DBGrid1->viewport(), QPoint(60, 30)}},
+            {GridTitle, {FForm->DBGrid1->horizontalHeader()->viewport(), QPoint(30, 5)}},
+            {StatusBar, {FForm->StatusBar1, QPoint(400, 10)}},
+        };
+        const auto [widget, pos] = places.value(place);
+        QHelpEvent help(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
+        QApplication::sendEvent(widget, &help);
+        QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip);
+        QToolTip::hideText();
+    }
+
+    // The highlighted row of the drop-down and suggestion lists is drawn with the same bold,
+    // dark strokes as when it is not highlighted.
+    void highlightedListRowKeepsItsBoldStrokes_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::newRow("lookup drop-down") << "drop-down";
+        QTest::newRow("suggestions") << "suggestions";
+        QTest::newRow("category drop-down") << "category";
+    }
+    void highlightedListRowKeepsItsBoldStrokes()
+    {
+        QFETCH(QString, list);
+        ShowActive();
+        ChooseMode(TForm1::ModeCity);
+        TvgDBLookupCombo *combo = FForm->DBLCombo1;
+        QAbstractItemView *view = nullptr;
+        if (list == QLatin1String("category")) {
+            FForm->CBox1->setFocus();
+            FForm->CBox1->showPopup();
+            view = FForm->CBox1->view();
+        } else if (list == QLatin1String("drop-down")) {
+            combo->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+            view = combo->view();
+        } else {
+            combo->setFocus();
+            TypeText(QApplication::focusWidget(), QStringLiteral("ул"));
+            view = combo->completer()->popup();
+        }
+        QVERIFY(view->isVisible());
+        QVERIFY(view->font().bold());
+        view->setCurrentIndex(view->model()->index(0, 0));
+        const QSet<QPoint> highlighted = DarkStrokes(view, 0);
+        view->setCurrentIndex(view->model()->index(1, 0));
+        const QSet<QPoint> plain = DarkStrokes(view, 0);
+        QVERIFY(plain.size() > 20);
+        // Every stroke is there; a menu-like list may smooth a few edge pixels differently.
+        QVERIFY(highlighted.contains(plain));
+        QVERIFY2(highlighted.size() <= plain.size() * 11 / 10,
+            qPrintable(QStringLiteral("%1 of %2").arg(highlighted.size()).arg(plain.size())));
     }
 
     void dataFolderIsLookedForInOrder_data()

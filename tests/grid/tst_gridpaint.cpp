@@ -354,10 +354,13 @@ private slots:
         const QImage &glyph = checked ? FGrid->GlyphChecked() : FGrid->GlyphUnChecked();
         const int glyphTop = cell.top() - (glyph.height() - lineHeight) / 2;
         const int glyphLeft = cell.left() + 2;
+        const QColor background = Color(FGrid->StripeOne());
+        // The glyph's transparent colour, its bottom-left pixel's, shows the row's stripe.
+        const QRgb transparent = glyph.pixel(0, glyph.height() - 1);
         for (int y = 0; y < glyph.height(); ++y)
             for (int x = 0; x < glyph.width(); ++x)
-                QCOMPARE(image.pixel(glyphLeft + x, glyphTop + y), glyph.pixel(x, y));
-        const QColor background = Color(FGrid->StripeOne());
+                QCOMPARE(image.pixel(glyphLeft + x, glyphTop + y),
+                    glyph.pixel(x, y) == transparent ? background.rgb() : glyph.pixel(x, y));
         // The first line starts one pixel right of the glyph.
         const QRect firstLine(glyphLeft + glyph.width(), cell.top(),
             cell.right() - glyphLeft - glyph.width(), lineHeight);
@@ -378,13 +381,26 @@ private slots:
         QVERIFY(std::abs(width - metrics.boundingRect(QStringLiteral("тел. 20000")).right()) <= 1);
     }
 
+    // See-through pixels and, in an opaque glyph, the transparent colour (the bottom-left
+    // pixel's) show the cell's background; the other pixels are the glyph's.
+    void transparentGlyphPixelsShowTheBackground_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::addColumn<QColor>("transparent");
+        QTest::newRow("alpha channel") << QImage::Format_ARGB32 << QColor(Qt::transparent);
+        QTest::newRow("opaque, magenta corner") << QImage::Format_RGB32 << QColor(Qt::magenta);
+        QTest::newRow("opaque, 16 bits") << QImage::Format_RGB16 << QColor(Qt::green);
+    }
     void transparentGlyphPixelsShowTheBackground()
     {
+        QFETCH(QImage::Format, format);
+        QFETCH(QColor, transparent);
         BindSubscribers();
-        QImage glyph(13, 13, QImage::Format_ARGB32);
-        glyph.fill(Qt::transparent);
+        QImage glyph(13, 13, format);
+        glyph.fill(transparent);
         for (int i = 0; i < 13; ++i)
             glyph.setPixelColor(i, 6, Qt::black);
+        glyph.setPixelColor(3, 3, Qt::white);
         FGrid->SetGlyphUnChecked(glyph);
         FGrid->SetCheckFields({QStringLiteral("TELE"), QStringLiteral("FAM")});
         FGrid->SetShowCheckBoxes(true);
@@ -393,7 +409,47 @@ private slots:
         const QRect cell = Cell(1, FirstDataRow() + 1);
         const int top = cell.top() - (13 - cell.height()) / 2;
         QCOMPARE(image.pixelColor(cell.left() + 2, top + 6), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(cell.left() + 5, top + 3), QColor(Qt::white));
         QCOMPARE(image.pixelColor(cell.left() + 2, top + 5), Color(FGrid->StripeTwo()));
+        QCOMPARE(image.pixelColor(cell.left() + 2 + 12, top + 12), Color(FGrid->StripeTwo()));
+    }
+
+    // After keyboard navigation the current cell keeps ColorSelected inside the dotted frame:
+    // every other pixel of its edge inverted, and no fill.
+    void focusFrameIsDottedWithoutAFill()
+    {
+        BindSubscribers();
+        FGrid->setFocusPolicy(Qt::StrongFocus);
+        Show();
+        FGrid->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FGrid.get()));
+        FGrid->setFocus();
+        QTest::keyClick(FGrid.get(), Qt::Key_Down);
+        QTest::keyClick(FGrid.get(), Qt::Key_Right);
+        QVERIFY(FGrid->hasFocus());
+        QCOMPARE(FGrid->Col(), 2);
+        const QImage image = Grab();
+        const QRect cell = Cell(FGrid->Col(), FGrid->Row());
+        const QColor selected = Color(FGrid->ColorSelected());
+        QCOMPARE(selected, QColor(0xf7, 0xdf, 0x9c));
+        const QColor inverted(255 - selected.red(), 255 - selected.green(), 255 - selected.blue());
+        QCOMPARE(image.pixelColor(cell.left() + 1, cell.top() + 1), selected);
+        QCOMPARE(image.pixelColor(cell.right() - 1, cell.bottom() - 1), selected);
+        // The dots alternate along the edge, whatever the phase of the first.
+        const bool firstIsDot = image.pixelColor(cell.topLeft()) == inverted;
+        auto expected = [&](int x, int y) {
+            const bool dot = ((x - cell.left() + y - cell.top()) % 2 == 0) == firstIsDot;
+            return dot ? inverted : selected;
+        };
+        for (int x = cell.left(); x <= cell.right(); ++x)
+            for (const int y : {cell.top(), cell.bottom()})
+                QCOMPARE(image.pixelColor(x, y), expected(x, y));
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (const int x : {cell.left(), cell.right()})
+                QCOMPARE(image.pixelColor(x, y), expected(x, y));
+        // Without the focus there is no frame.
+        FGrid->clearFocus();
+        QCOMPARE(Grab().pixelColor(cell.left(), cell.top()), Color(FGrid->StripeTwo()));
     }
 
     void cellWithoutAFieldIsPlain()
