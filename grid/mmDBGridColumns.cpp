@@ -1,0 +1,128 @@
+#include "grid/GridStandardDialogs.h"
+#include "grid/mmDBGrid.h"
+#include "grid/mmDBGridColumnsDlg.h"
+
+#include "db/TDataSet.h"
+#include "db/TField.h"
+
+#include <QLineEdit>
+
+// The visible-columns chooser ------------------------------------------------------------------
+
+void TmmDBGrid::ChooseVisibleColumns()
+{
+    if (!DataLinkActive())
+        return;
+    // A field counts as shown when its column is: the application may hide a column itself.
+    TColumnsChooserDialog dialog(this, TColumnsChooserKind::Grid, *this, [this](TField *field) {
+        const TColumn *column = Columns().FindColumn(field->FieldName());
+        return field->Visible() && (!column || column->Visible());
+    });
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SetFieldsVisible(dialog.Fields(true), dialog.Fields(false));
+}
+
+void TmmDBGrid::SetFieldsVisible(const QList<TField *> &shown, const QList<TField *> &hidden)
+{
+    TDataSet *dataSet = DataSet();
+    if (!dataSet)
+        return;
+    if (FHiddenFieldsOf != dataSet)
+        FHiddenFields.clear();
+    FHiddenFieldsOf = dataSet;
+    {
+        // One rebuild of the columns for the whole answer.
+        TDisabledControls muted(dataSet);
+        for (TField *field : hidden) {
+            field->SetVisible(false);
+            if (!FHiddenFields.contains(field->FieldName(), Qt::CaseInsensitive))
+                FHiddenFields.append(field->FieldName());
+        }
+        for (TField *field : shown) {
+            field->SetVisible(true);
+            FHiddenFields.removeIf([field](const QString &name) {
+                return name.compare(field->FieldName(), Qt::CaseInsensitive) == 0;
+            });
+        }
+    }
+    // A column the application hid is shown once the user asked for it.
+    for (TField *field : shown)
+        if (TColumn *column = Columns().FindColumn(field->FieldName()))
+            column->SetVisible(true);
+}
+
+void TmmDBGrid::HideRememberedFields()
+{
+    TDataSet *dataSet = DataSet();
+    for (const QString &name : std::as_const(FHiddenFields))
+        if (TField *field = dataSet->FindField(name))
+            field->SetVisible(false);
+}
+
+// The caption editor ---------------------------------------------------------------------------
+
+void TmmDBGrid::EditColumnCaption()
+{
+    if (!FPopupColumn)
+        return;
+    TColumnCaptionDialog dialog(this, FColorDialogs, FPopupColumn->Title().Caption());
+    if (dialog.exec() != QDialog::Accepted || !FPopupColumn)
+        return;
+    const QString caption = dialog.Edit->text();
+    // The field's label too, so that the choosers list the field under its new caption.
+    if (TField *field = FPopupColumn->Field())
+        field->SetDisplayLabel(caption);
+    if (FPopupColumn)
+        FPopupColumn->Title().SetCaption(caption);
+}
+
+// Fonts, colours and alignment of one column ---------------------------------------------------
+
+void TmmDBGrid::ChooseColumnFont()
+{
+    if (!FPopupColumn)
+        return;
+    if (const auto font = GridStandardDialogs().ChooseFont(this, FPopupColumn->Font());
+        font && FPopupColumn)
+        FPopupColumn->SetFont(*font);
+}
+
+void TmmDBGrid::ChooseColumnColor()
+{
+    if (!FPopupColumn)
+        return;
+    if (const auto color = GridStandardDialogs().ChooseColor(this, FPopupColumn->Color());
+        color && FPopupColumn)
+        FPopupColumn->SetColor(*color);
+}
+
+void TmmDBGrid::ChooseColumnTitleFont()
+{
+    if (!FPopupColumn)
+        return;
+    if (const auto font = GridStandardDialogs().ChooseFont(this, FPopupColumn->Title().Font());
+        font && FPopupColumn)
+        FPopupColumn->Title().SetFont(*font);
+}
+
+void TmmDBGrid::ChooseColumnTitleColor()
+{
+    if (!FPopupColumn)
+        return;
+    if (const auto color = GridStandardDialogs().ChooseColor(this, FPopupColumn->Title().Color());
+        color && FPopupColumn)
+        FPopupColumn->Title().SetColor(*color);
+}
+
+void TmmDBGrid::SetColumnAlignment(TAlignment alignment)
+{
+    if (FPopupColumn)
+        FPopupColumn->SetAlignment(alignment);
+}
+
+void TmmDBGrid::SetColumnTitleAlignment(TAlignment alignment)
+{
+    if (FPopupColumn)
+        FPopupColumn->Title().SetAlignment(alignment);
+}
