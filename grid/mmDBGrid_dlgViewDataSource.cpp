@@ -126,6 +126,10 @@ void TdlgViewDataSource::SetMemoLines(const QStringList &lines)
 QString ReplaceQuerySql(TQuery &query, const QStringList &lines)
 {
     const QStringList previous = query.SQL();
+    // A text without the previous parameters drops their values: keep them for the way back.
+    QList<std::pair<QString, QVariant>> parameters;
+    for (int i = 0; i < query.ParamCount(); ++i)
+        parameters.append({query.Params(i).Name(), query.Params(i).Value()});
     query.SetSQL(lines);
     try {
         query.Close();
@@ -134,6 +138,9 @@ QString ReplaceQuerySql(TQuery &query, const QStringList &lines)
     } catch (const Exception &error) {
         const QString message = error.Message();
         query.SetSQL(previous);
+        for (const auto &[name, value] : parameters)
+            if (TParam *parameter = query.FindParam(name))
+                parameter->SetValue(value);
         query.Close();
         query.Open();
         return message;
