@@ -145,7 +145,7 @@ TColumnCaptionDialog::TColumnCaptionDialog(
 {
     Edit->setGeometry(4, 4, 286, Edit->sizeHint().height());
     // A flat one-pixel frame on the default background.
-    Edit->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(dark); }"));
+    Edit->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid black; padding: 1px; }"));
     PlaceButtons(30);
     setTabOrder(Edit, btnOk);
     setTabOrder(btnOk, btnCancel);
