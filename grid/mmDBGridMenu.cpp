@@ -132,6 +132,10 @@ void TmmDBGrid::RemoveGridMenuItems(QMenu *menu)
 
 void TmmDBGrid::BuildPopupMenu(QMenu *menu, bool withColumnPart)
 {
+    // The keys are those of the last build, whichever menu it went into.
+    for (QAction *action : actions())
+        if (IsGridItem(action))
+            removeAction(action);
     TGridMenuBuilder add(this);
     QMenu *root = menu;
     if (FPopupMenuKind == TPopupMenuKind::pmkSubMenu) {
