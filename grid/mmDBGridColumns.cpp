@@ -6,6 +6,69 @@
 #include "db/TField.h"
 
 #include <QLineEdit>
+#include <optional>
+#include <vector>
+
+namespace {
+// What the user or the application set on a column, as far as it differs from what a new column
+// of the same field shows. Showing or hiding a field rebuilds every column afresh; the columns
+// that stay get this back, so that one column's choice does not cost the others theirs.
+struct TColumnLook
+{
+    QString FieldName;
+    std::optional<QString> Caption;
+    std::optional<TAlignment> TitleAlignment;
+    std::optional<TFont> TitleFont;
+    std::optional<TColor> TitleColor;
+    std::optional<TFont> Font;
+    std::optional<TColor> Color;
+    std::optional<TAlignment> Alignment;
+    std::optional<int> Width;
+
+    template <typename T> static std::optional<T> IfSet(const T &value, const T &byDefault)
+    {
+        return value == byDefault ? std::nullopt : std::optional<T>(value);
+    }
+
+    static TColumnLook Of(const TColumn &column, const TDBGrid &grid)
+    {
+        const TField *field = column.Field();
+        TColumnLook look;
+        look.FieldName = column.FieldName();
+        look.Caption = IfSet(column.Title().Caption(), field ? field->DisplayLabel() : QString());
+        look.TitleAlignment = IfSet(column.Title().Alignment(), TAlignment::taLeftJustify);
+        look.TitleFont = IfSet(column.Title().Font(), grid.TitleFont());
+        look.TitleColor = IfSet(column.Title().Color(), grid.FixedColor());
+        look.Font = IfSet(column.Font(), grid.Font());
+        look.Color = IfSet(column.Color(), grid.Color());
+        look.Alignment
+            = IfSet(column.Alignment(), field ? field->Alignment() : TAlignment::taLeftJustify);
+        look.Width = IfSet(column.Width(), column.DefaultWidth());
+        return look;
+    }
+
+    // Widths only where the grid does not fit them itself.
+    void ApplyTo(TColumn &column, bool withWidth) const
+    {
+        if (Caption)
+            column.Title().SetCaption(*Caption);
+        if (TitleAlignment)
+            column.Title().SetAlignment(*TitleAlignment);
+        if (TitleFont)
+            column.Title().SetFont(*TitleFont);
+        if (TitleColor)
+            column.Title().SetColor(*TitleColor);
+        if (Font)
+            column.SetFont(*Font);
+        if (Color)
+            column.SetColor(*Color);
+        if (Alignment)
+            column.SetAlignment(*Alignment);
+        if (Width && withWidth)
+            column.SetWidth(*Width);
+    }
+};
+} // namespace
 
 // The visible-columns chooser ------------------------------------------------------------------
 
@@ -31,6 +94,9 @@ void TmmDBGrid::SetFieldsVisible(const QList<TField *> &shown, const QList<TFiel
     if (FHiddenFieldsOf != dataSet)
         FHiddenFields.clear();
     FHiddenFieldsOf = dataSet;
+    std::vector<TColumnLook> looks;
+    for (int i = 0; i < Columns().Count(); ++i)
+        looks.push_back(TColumnLook::Of(*Columns()[i], *this));
     {
         // One rebuild of the columns for the whole answer.
         TDisabledControls muted(dataSet);
@@ -45,6 +111,11 @@ void TmmDBGrid::SetFieldsVisible(const QList<TField *> &shown, const QList<TFiel
                 return name.compare(field->FieldName(), Qt::CaseInsensitive) == 0;
             });
         }
+    }
+    // A field shown again starts with the defaults; the others keep their looks.
+    for (const TColumnLook &look : looks) {
+        if (TColumn *column = Columns().FindColumn(look.FieldName))
+            look.ApplyTo(*column, !FScaleColumns);
     }
     // A column the application hid is shown once the user asked for it.
     for (TField *field : shown)

@@ -574,6 +574,9 @@ private slots:
     {
         // The application's own hidden column is offered unchecked.
         FGrid->Columns()[2]->SetVisible(false);
+        // Settings of the columns that stay outlive the change of the others.
+        FGrid->Columns()[0]->Title().SetCaption(QStringLiteral("Абонент"));
+        FGrid->Columns()[3]->SetColor(Colors::clAqua);
         QStringList offered;
         WhenModal([&offered](QWidget *dialog) {
             auto *list = Child<QListWidget>(dialog);
@@ -584,9 +587,12 @@ private slots:
             Button(dialog, "&Готово")->Click();
         });
         Run({"Выбрать видимые колонки"});
-        QCOMPARE(offered, (QStringList {"FAM+", "TELE+", "K_Y-", "ADR_D+", "ADR_K+"}));
+        QCOMPARE(offered, (QStringList {"Абонент+", "TELE+", "K_Y-", "ADR_D+", "ADR_K+"}));
         const QStringList shown = {"FAM", "ADR_D", "ADR_K"};
         QCOMPARE(VisibleColumnNames(*FGrid), shown);
+        QCOMPARE(FGrid->Columns()[0]->Title().Caption(), QStringLiteral("Абонент"));
+        QCOMPARE(FGrid->Columns()[1]->Color(), Colors::clAqua);
+        QCOMPARE(FGrid->Columns()[2]->Color(), FGrid->Color());
         FGrid->Columns()[0]->SetColor(Colors::clAqua);
         FGrid->RefreshData();
         QCOMPARE(VisibleColumnNames(*FGrid), shown);
