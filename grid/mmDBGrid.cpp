@@ -117,7 +117,7 @@ void TmmDBGrid::LinkActive(bool value)
     // Fields are made anew at every opening: hide the ones the user hid before the columns are
     // built, muted, so that the columns are built once and keep their settings.
     std::optional<TDisabledControls> muted;
-    if (value && !FHiddenFields.isEmpty() && FHiddenFieldsOf == DataSet()) {
+    if (value && HidesFieldsOf(DataSet())) {
         muted.emplace(DataSet());
         HideRememberedFields();
     }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+class TDataSet;
 class TField;
 class TmmDBGrid;
 class TmmDBSearch;
@@ -278,6 +279,8 @@ private:
     QString CheckKeyText(const TCheckField *checkField) const;
     void InstallMenuHook(QMenu *menu);
     void RemoveMenuHook();
+    // Whether the user hid fields of this dataset while it had the same fields as now.
+    bool HidesFieldsOf(const TDataSet *dataSet) const;
     void HideRememberedFields();
     void ToggleCheck(TCheckField *checkField, bool checked, int index);
 
@@ -310,8 +313,10 @@ private:
     // The menu the hook sits on between a right-button press and that menu's opening.
     QPointer<QMenu> FHookedMenu;
     QMetaObject::Connection FMenuHookConnection;
-    // Fields the user hid with the chooser, by name, and the dataset they belong to.
+    // Fields the user hid with the chooser, by name, the dataset they belong to and the names
+    // of all its fields then: another query on the same dataset starts with its own columns.
     QPointer<QObject> FHiddenFieldsOf;
+    QStringList FHiddenFieldsShape;
     QStringList FHiddenFields;
     std::function<void(TDBGrid *, int, int)> FSavedOnColumnMoved;
     int FLastColumnCount = 0;

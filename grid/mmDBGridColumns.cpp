@@ -10,6 +10,14 @@
 #include <vector>
 
 namespace {
+QStringList FieldNamesOf(const TDataSet &dataSet)
+{
+    QStringList names;
+    for (int i = 0; i < dataSet.FieldCount(); ++i)
+        names << dataSet.Fields(i)->FieldName().toUpper();
+    return names;
+}
+
 // What the user or the application set on a column, as far as it differs from what a new column
 // of the same field shows. Showing or hiding a field rebuilds every column afresh; the columns
 // that stay get this back, so that one column's choice does not cost the others theirs.
@@ -91,9 +99,10 @@ void TmmDBGrid::SetFieldsVisible(const QList<TField *> &shown, const QList<TFiel
     TDataSet *dataSet = DataSet();
     if (!dataSet)
         return;
-    if (FHiddenFieldsOf != dataSet)
+    if (!HidesFieldsOf(dataSet))
         FHiddenFields.clear();
     FHiddenFieldsOf = dataSet;
+    FHiddenFieldsShape = FieldNamesOf(*dataSet);
     std::vector<TColumnLook> looks;
     for (int i = 0; i < Columns().Count(); ++i)
         looks.push_back(TColumnLook::Of(*Columns()[i], *this));
@@ -121,6 +130,12 @@ void TmmDBGrid::SetFieldsVisible(const QList<TField *> &shown, const QList<TFiel
     for (TField *field : shown)
         if (TColumn *column = Columns().FindColumn(field->FieldName()))
             column->SetVisible(true);
+}
+
+bool TmmDBGrid::HidesFieldsOf(const TDataSet *dataSet) const
+{
+    return dataSet && FHiddenFieldsOf == dataSet && !FHiddenFields.isEmpty()
+        && FHiddenFieldsShape == FieldNamesOf(*dataSet);
 }
 
 void TmmDBGrid::HideRememberedFields()

@@ -489,6 +489,19 @@ private slots:
         FGrid->FitColumns();
         QCOMPARE(ShownColumns(*FGrid), shown);
         QCOMPARE(FGrid->Columns()[1]->Color(), Colors::clAqua);
+        // Another query on the same dataset has columns of its own; the city query hides again.
+        const QStringList city = FQuery->SQL();
+        auto reopen = [this](const QStringList &lines) {
+            FQuery->Close();
+            FQuery->SetSQL(lines);
+            if (TParam *street = FQuery->FindParam(QStringLiteral("str")))
+                street->SetAsInteger(1);
+            FQuery->Open();
+        };
+        reopen({"SELECT FAM, TELE FROM \"KVTEL_1.DB\""});
+        QCOMPARE(ShownColumns(*FGrid), (QStringList {"FAM", "TELE"}));
+        reopen(city);
+        QCOMPARE(ShownColumns(*FGrid), shown);
         // A cancel changes nothing; shown again, TELE comes back with the defaults.
         answer(1, Qt::Checked, QStringLiteral("&Отменить"));
         QCOMPARE(ShownColumns(*FGrid), shown);
