@@ -1,12 +1,15 @@
 #include "grid/mmDBGrid.h"
 #include "grid/GridDialogs.h"
+#include "grid/TPopupMenu.h"
 
 #include "calc/xCalc.h"
+#include "db/TDataSet.h"
 
 #include <QFontMetrics>
 #include <QMenu>
 #include <QPainter>
 #include <memory>
+#include <optional>
 
 namespace {
 // One off-screen bitmap serves every grid for drawing text on backgrounds that are not pure
@@ -65,6 +68,7 @@ TmmDBGrid::TmmDBGrid(QWidget *parent)
 
 TmmDBGrid::~TmmDBGrid()
 {
+    RemoveMenuHook();
     if (FDefaultPopupMenu && PopupMenu() == FDefaultPopupMenu) {
         TDBGrid::SetPopupMenu(nullptr);
         delete FDefaultPopupMenu.data();
@@ -110,6 +114,13 @@ void TmmDBGrid::LinkActive(bool value)
 {
     const bool scale = FScaleColumns;
     FScaleColumns = false;
+    // Fields are made anew at every opening: hide the ones the user hid before the columns are
+    // built, muted, so that the columns are built once and keep their settings.
+    std::optional<TDisabledControls> muted;
+    if (value && HidesFieldsOf(DataSet())) {
+        muted.emplace(DataSet());
+        HideRememberedFields();
+    }
     TDBGrid::LinkActive(value);
     SetScaleColumns(scale);
     if (value && FShowCheckBoxes && FCheckFieldList.IsEmpty())
@@ -147,13 +158,15 @@ void TmmDBGrid::SetPopupMenu(QMenu *menu)
 {
     if (!menu) {
         if (!FDefaultPopupMenu)
-            FDefaultPopupMenu = new QMenu(this);
+            FDefaultPopupMenu = new TPopupMenu(this);
         FillPopupMenu(FDefaultPopupMenu);
         TDBGrid::SetPopupMenu(FDefaultPopupMenu);
         return;
     }
     if (FDefaultPopupMenu && FDefaultPopupMenu != menu) {
         QMenu *own = FDefaultPopupMenu;
+        if (FHookedMenu == own)
+            RemoveMenuHook();
         FDefaultPopupMenu = nullptr;
         TDBGrid::SetPopupMenu(menu);
         delete own;
@@ -166,7 +179,7 @@ void TmmDBGrid::EnsureDefaultPopupMenu()
 {
     if (!PopupMenu() || PopupMenu() == FDefaultPopupMenu) {
         if (!FDefaultPopupMenu)
-            FDefaultPopupMenu = new QMenu(this);
+            FDefaultPopupMenu = new TPopupMenu(this);
         TDBGrid::SetPopupMenu(FDefaultPopupMenu);
     }
     FillPopupMenu(PopupMenu());
@@ -174,7 +187,8 @@ void TmmDBGrid::EnsureDefaultPopupMenu()
 
 void TmmDBGrid::FillPopupMenu(QMenu *menu)
 {
-    Q_UNUSED(menu);
+    RemoveGridMenuItems(menu);
+    BuildPopupMenu(menu, false);
 }
 
 // Properties -----------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+class TDataSet;
 class TField;
 class TmmDBGrid;
 class TmmDBSearch;
@@ -57,6 +58,8 @@ public:
     static constexpr TColor DefaultColorDialogs = 15201271;
     static constexpr int DefaultMinColWidth = 40;
     static constexpr int GlyphSize = 13;
+    // Marks every menu item the grid creates, so that it only ever removes its own.
+    static constexpr int GridMenuItemTag = 1234567890;
 
     explicit TmmDBGrid(QWidget *parent = nullptr);
     ~TmmDBGrid() override;
@@ -150,6 +153,43 @@ public:
     QMenu *DefaultPopupMenu() const { return FDefaultPopupMenu; }
     TColumn *PopupColumn() const { return FPopupColumn; }
 
+    // The menu: appends the grid's items (with the sub-tree for PopupColumn() when asked), and
+    // removes the top-level items carrying GridMenuItemTag, sub-items with them.
+    void BuildPopupMenu(QMenu *menu, bool withColumnPart);
+    static void RemoveGridMenuItems(QMenu *menu);
+    // The hook a right-button press installs on the menu about to open: rebuilds the grid's
+    // items, then runs the menu's own OnPopup.
+    void MenuPopup(QObject *sender);
+
+    // The menu's table-level commands. A cancelled dialog changes nothing.
+    void ChooseTableFont();
+    void ChooseTableColor();
+    void ChooseTitlesFont();
+    void ChooseTitlesColor();
+    void ChooseSelectedColor();
+    void ChooseStripeOne();
+    void ChooseStripeTwo();
+    void EditConditions();
+    void RunOptionsWizard();
+    // Closes and reopens the dataset; an error leaves it closed and reaches the caller.
+    void RefreshData();
+    // The data source viewer for the bound table or query.
+    void ShowDataSource();
+
+    // The column commands; they act on PopupColumn().
+    void ChooseVisibleColumns();
+    void EditColumnCaption();
+    void ChooseColumnFont();
+    void ChooseColumnColor();
+    void ChooseColumnTitleFont();
+    void ChooseColumnTitleColor();
+    void SetColumnAlignment(TAlignment alignment);
+    void SetColumnTitleAlignment(TAlignment alignment);
+    void ShowColumnDetail();
+    // Shows and hides fields as the chooser answered; the fields it hides stay hidden whenever
+    // the same dataset opens again (a refresh, a sort, a new lookup).
+    void SetFieldsVisible(const QList<TField *> &shown, const QList<TField *> &hidden);
+
     // Living grids, which share one off-screen bitmap for drawing text.
     static int GridCount();
     static QPixmap *SharedTextBitmap();
@@ -194,6 +234,8 @@ protected:
 
     // Creates the grid's own menu when it has none, fills it and uses it.
     void EnsureDefaultPopupMenu();
+    // After a right-button press: hooks the menu that belongs to PopupColumn().
+    void PrepareMenuForPress();
     // Puts the grid's commands into its menu; the commands come with the menu's own unit.
     virtual void FillPopupMenu(QMenu *menu);
 
@@ -235,6 +277,11 @@ private:
     void GridColumnMoved(TDBGrid *sender, int fromIndex, int toIndex);
     void SortByTitle(int aCol);
     QString CheckKeyText(const TCheckField *checkField) const;
+    void InstallMenuHook(QMenu *menu);
+    void RemoveMenuHook();
+    // Whether the user hid fields of this dataset while it had the same fields as now.
+    bool HidesFieldsOf(const TDataSet *dataSet) const;
+    void HideRememberedFields();
     void ToggleCheck(TCheckField *checkField, bool checked, int index);
 
     TColor FStripeOne = DefaultStripeOne;
@@ -262,7 +309,15 @@ private:
     // Owned through the QObject tree; formula conditions cannot be evaluated without it.
     TxFoCal *FCalculator = nullptr;
     TColumn *FPopupColumn = nullptr;
-    std::function<void()> FSavedOnPopup;
+    TNotifyEvent FSavedOnPopup;
+    // The menu the hook sits on between a right-button press and that menu's opening.
+    QPointer<QMenu> FHookedMenu;
+    QMetaObject::Connection FMenuHookConnection;
+    // Fields the user hid with the chooser, by name, the dataset they belong to and the names
+    // of all its fields then: another query on the same dataset starts with its own columns.
+    QPointer<QObject> FHiddenFieldsOf;
+    QStringList FHiddenFieldsShape;
+    QStringList FHiddenFields;
     std::function<void(TDBGrid *, int, int)> FSavedOnColumnMoved;
     int FLastColumnCount = 0;
     int FSizingStartWidth = 0;

@@ -56,6 +56,7 @@ void TmmDBGrid::MouseDown(
     if (button == Qt::RightButton) {
         // The column under the pointer's horizontal position, wherever the pointer is in height.
         FPopupColumn = ColumnOfCol(MouseCoord(QPoint(pos.x(), 0)).X);
+        PrepareMenuForPress();
     }
     if (FSizingColumn >= 0 && FSizingColumn < ColCount())
         FSizingStartWidth = ColWidths(FSizingColumn);
