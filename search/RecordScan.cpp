@@ -5,15 +5,56 @@
 #include "search/mmDBSearch.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
 // Rows between two ticks while the cache is built.
-constexpr int TickRows = 4096;
+constexpr int TickRows = 1024;
 
-bool IsAscii(std::string_view text)
+// Upper case of the two-byte UTF-8 letters (U+0080..U+07FF: Latin, Greek, Cyrillic ...)
+// where it is again one two-byte letter; 0 where it is not (such as "ß" or the dotless i).
+const std::array<char16_t, 0x800> &TwoByteUpper()
 {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (uchar(c) & 0x80) == 0; });
+    static const std::array<char16_t, 0x800> table = [] {
+        std::array<char16_t, 0x800> t {};
+        for (char16_t c = 0x80; c < 0x800; ++c) {
+            const QString upper = SearchUpper(QString(QChar(c)));
+            if (upper.size() == 1 && upper.at(0).unicode() >= 0x80 && upper.at(0).unicode() < 0x800)
+                t[c] = upper.at(0).unicode();
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Appends the upper-cased text when every letter maps one to one within ASCII or within the
+// two-byte letters, which covers the directory's texts; false leaves the rest to SearchUpper.
+bool AppendUpperQuickly(std::string_view text, std::string &out)
+{
+    const std::array<char16_t, 0x800> &upper = TwoByteUpper();
+    const size_t start = out.size();
+    for (size_t i = 0; i < text.size(); ++i) {
+        const uchar b = uchar(text[i]);
+        if (b < 0x80) {
+            out.push_back(b >= 'a' && b <= 'z' ? char(b - 'a' + 'A') : char(b));
+            continue;
+        }
+        const uchar next = i + 1 < text.size() ? uchar(text[i + 1]) : 0;
+        if (b < 0xC2 || b > 0xDF || (next & 0xC0) != 0x80) {
+            out.resize(start);
+            return false;
+        }
+        const char16_t u = upper[((b & 0x1F) << 6) | (next & 0x3F)];
+        if (u == 0) {
+            out.resize(start);
+            return false;
+        }
+        out.push_back(char(0xC0 | (u >> 6)));
+        out.push_back(char(0x80 | (u & 0x3F)));
+        ++i;
+    }
+    return true;
 }
 
 } // namespace
@@ -125,14 +166,9 @@ bool TUpperColumnCache::Prepare(const TDataSet &dataSet, int column, const TScan
         if (row % TickRows == 0 && row > 0 && tick && !tick())
             return false;
         const std::string_view text = rows.Raw(row, column);
-        if (IsAscii(text)) {
-            for (char c : text)
-                arena.push_back(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
-        } else {
-            const QString upper
-                = SearchUpper(QString::fromUtf8(text.data(), qsizetype(text.size())));
-            arena += upper.toStdString();
-        }
+        if (!AppendUpperQuickly(text, arena))
+            arena += SearchUpper(QString::fromUtf8(text.data(), qsizetype(text.size())))
+                         .toStdString();
         offsets.push_back(arena.size());
     }
     FArena = std::move(arena);

@@ -36,6 +36,8 @@ TfrmDBFindDlg::TfrmDBFindDlg(QWidget *parent)
     setObjectName(QStringLiteral("frmDBFindDlg"));
     setWindowTitle(QStringLiteral("Поиск"));
     setModal(false);
+    // It has no parent window, yet an open find dialog must not keep the program running.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setFont(DialogFont(QStringLiteral("MS Sans Serif")).ToQFont());
     setAutoFillBackground(true);
     setFixedWidth(ClientWidth);
