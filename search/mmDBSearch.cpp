@@ -14,7 +14,6 @@
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
 #include "widgets/mmComboBox.h"
-#include "widgets/mmGroupBox.h"
 #include "widgets/mmRadioButtonEx.h"
 
 #include <QApplication>
