@@ -218,6 +218,7 @@ private slots:
     void foldsAndLocksOptions();
     void badInputGivesAClearAnswer_data();
     void badInputGivesAClearAnswer();
+    void plainSearchTakesTheFocusedGrid();
 };
 
 void tst_mmDBSearch::findsTheRecordTheWalkGives_data()
@@ -511,6 +512,31 @@ void tst_mmDBSearch::badInputGivesAClearAnswer()
     QVERIFY(dialog->btnCancel->isEnabled());
     if (change == 0)
         QCOMPARE(w.DataSet->CurrentRow(), 2);
+}
+
+// Without CustomSearch the search works on whatever grid has the focus in its owner's form.
+void tst_mmDBSearch::plainSearchTakesTheFocusedGrid()
+{
+    TSearchWindow w;
+    auto *edit = new QLineEdit(&w.Window);
+    auto *search = new TmmDBSearch(&w.Window);
+    w.Window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w.Window));
+
+    edit->show();
+    edit->setFocus();
+    TMessageCatcher messages;
+    search->Execute();
+    QTRY_COMPARE(messages.Texts,
+        QStringList {QStringLiteral("Курсор должен быть установлен на одно из полей таблицы.")});
+    QVERIFY(!search->Dialog()->isVisible());
+
+    w.Grid->setFocus();
+    w.Grid->SetSelectedIndex(CODE);
+    search->Execute();
+    QVERIFY(search->Dialog()->isVisible());
+    QCOMPARE(search->Grid(), w.Grid);
+    QCOMPARE(search->DataField(), QStringLiteral("CODE"));
 }
 
 QTEST_MAIN(tst_mmDBSearch)
