@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "core/TFormatSettings.h"
 #include "i18n/TranslationDictionary.h"
+#include "search/mmDBSearch.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
 
@@ -58,6 +59,7 @@ int main(int argc, char *argv[])
     }
     TranslationDictionary = nullptr;
     TDateFormatsForRun dateFormats;
+    InstallColumnSearch();
 
     const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),
         QCoreApplication::applicationDirPath(), QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR));

@@ -60,7 +60,6 @@ TmmDBGrid::TmmDBGrid(QWidget *parent)
     , FGlyphChecked(DefaultGlyphChecked())
     , FGlyphUnChecked(DefaultGlyphUnChecked())
 {
-    // FSearch is created here once the column search exists.
     FCalculator = new TxFoCal(this);
     if (LivingGrids++ == 0)
         TextBitmap = std::make_unique<QPixmap>();

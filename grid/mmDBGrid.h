@@ -16,7 +16,6 @@
 class TDataSet;
 class TField;
 class TmmDBGrid;
-class TmmDBSearch;
 class TxFoCal;
 
 // How the grid's commands are placed in its menu: in a sub-menu or as items of their own.
@@ -130,8 +129,8 @@ public:
 
     // The left indent of cell content, for drawing, check-box hit testing and auto-fit.
     virtual int GetCellIndent(bool useRowValue, bool fieldOnly, TField *field);
-    // Starts the column search on the selected field (the search installs itself in
-    // GridDialogs()).
+    // Starts the column search on the selected field. The search installs itself in
+    // GridDialogs() and lives as a child of the grid from its first use.
     virtual void Find();
 
     // Sorting by the query's ORDER BY.
@@ -305,7 +304,6 @@ private:
     // Internal state.
     QPointer<QMenu> FDefaultPopupMenu;
     TExList<TCheckField> FCheckFieldList {true};
-    TmmDBSearch *FSearch = nullptr;
     // Owned through the QObject tree; formula conditions cannot be evaluated without it.
     TxFoCal *FCalculator = nullptr;
     TColumn *FPopupColumn = nullptr;

@@ -1,6 +1,7 @@
 #include "widgets/mmRadioButtonEx.h"
 
 #include "widgets/mmCheckBoxEx.h"
+#include "widgets/mmGroupBox.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -430,33 +431,10 @@ void TmmRadioGroup::ArrangeButtons()
 
 void TmmRadioGroup::paintEvent(QPaintEvent *)
 {
-    // The toolkit's group box, drawn here in both looks so that the frame and caption sit where
-    // ArrangeButtons expects them: the frame from half the caption's height down, etched in the
-    // 3-D look, one line in the flat look, broken by the caption at the top left.
+    // Drawn here in both looks so that the frame and caption sit where ArrangeButtons expects
+    // them.
     QPainter p(this);
-    const QPalette &pal = palette();
-    const QFontMetrics metrics(font());
-    const int th = metrics.height();
-    const int top = th / 2 - 1;
-    auto ring = [&p](int l, int t, int r, int b, const QColor &c) {
-        p.fillRect(QRect(l, t, r - l, 1), c);
-        p.fillRect(QRect(l, b - 1, r - l, 1), c);
-        p.fillRect(QRect(l, t, 1, b - t), c);
-        p.fillRect(QRect(r - 1, t, 1, b - t), c);
-    };
-    if (FCtl3D) {
-        ring(1, top + 1, width(), height(), ToQColor(clBtnHighlight, pal));
-        ring(0, top, width() - 1, height() - 1, ToQColor(clBtnShadow, pal));
-    } else {
-        ring(0, top, width(), height(), ToQColor(clWindowFrame, pal));
-    }
-    if (title().isEmpty())
-        return;
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic;
-    const QRect caption = metrics.boundingRect(QRect(8, 0, width() - 8, th), flags, title());
-    p.fillRect(caption, pal.color(QPalette::Window));
-    p.setPen(isEnabled() ? pal.color(QPalette::WindowText) : FlatBox::GrayText);
-    p.drawText(caption, flags, title());
+    TmmGroupBox::PaintFrame(p, *this, FCtl3D);
 }
 
 void TmmRadioGroup::resizeEvent(QResizeEvent *event)
