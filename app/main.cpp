@@ -1,7 +1,9 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
 #include "app/Form1.h"
+#include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
+#include "dialogs/mmDBGridDetail.h"
 #include "i18n/TranslationDictionary.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
@@ -61,6 +63,9 @@ int main(int argc, char *argv[])
     }
     TranslationDictionary = nullptr;
     TDateFormatsForRun dateFormats;
+    // The grid's commands open the dialogs of the libraries above it.
+    InstallConditionsDialog();
+    InstallDetailDialog();
 
     const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),
         QCoreApplication::applicationDirPath(), QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR));
