@@ -1,12 +1,9 @@
-#include "ConditionsFixture.h"
-
 #include "conditions/mmDBGridConditionDialog.h"
-#include "db/TDataSource.h"
-#include "db/TField.h"
 #include "grid/GridDialogs.h"
-#include "grid/mmDBGrid.h"
+#include "tests/support/DialogGridFixture.h"
 #include "tests/support/FormCheck.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/UserInput.h"
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
 #include "widgets/mmComboBox.h"
@@ -16,44 +13,15 @@
 #include <QtTest>
 
 using namespace ModalScript;
+using namespace UserInput;
 using Dialog = TfrmConditionalFormatting;
-
-namespace {
-
-// Types a text into the focused control key by key, Cyrillic included.
-void Type(QWidget *w, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
-// Picks an item of a closed combo box with the keyboard.
-void Choose(QComboBox *combo, const QString &text)
-{
-    const int target = combo->findText(text);
-    QVERIFY2(target >= 0, qPrintable(text));
-    QTest::keyClick(combo, Qt::Key_Home);
-    for (int i = 0; i < target; ++i)
-        QTest::keyClick(combo, Qt::Key_Down);
-}
-
-// The pointer moves onto the control, then presses and releases the left button there.
-void Click(QWidget *w)
-{
-    const QPoint centre(w->width() / 2, w->height() / 2);
-    QTest::mouseMove(w, centre);
-    QTest::mouseClick(w, Qt::LeftButton, {}, centre);
-}
-
-} // namespace
 
 class TestConditionsDialog : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<ConditionsFixture> FData;
-    std::unique_ptr<TDataSource> FSource;
-    std::unique_ptr<TmmDBGrid> FGrid;
+    std::unique_ptr<TDialogGridFixture> FFixture;
+    TmmDBGrid *FGrid = nullptr;
 
     // What the menu's "Задать условия" does around the installed dialog.
     bool SetConditions()
@@ -75,13 +43,10 @@ class TestConditionsDialog : public QObject
     // The dialog on the grid's conditions, open as the user sees it.
     std::unique_ptr<Dialog> Open()
     {
-        auto dialog = std::make_unique<Dialog>(FGrid.get());
-        dialog->SetGrid(FGrid.get());
+        auto dialog = std::make_unique<Dialog>(FGrid);
+        dialog->SetGrid(FGrid);
         dialog->LoadConditions(FGrid->Conditions());
-        dialog->open();
-        dialog->activateWindow();
-        if (!QTest::qWaitForWindowExposed(dialog.get())
-            || !QTest::qWaitForWindowActive(dialog.get()))
+        if (!OpenActive(dialog.get()))
             QTest::qFail("the dialog did not come up", __FILE__, __LINE__);
         return dialog;
     }
@@ -90,37 +55,14 @@ private slots:
     void initTestCase() { InstallConditionsDialog(); }
     void init()
     {
-        FData = std::make_unique<ConditionsFixture>();
-        QList<QVariantList> rows;
-        for (int i = 0; i < 6; ++i)
-            rows << QVariantList {QStringLiteral("Абонент %1").arg(i), 20000 + i, 1.5 * i,
-                QStringLiteral("ул. %1").arg(i)};
-        TDataSet &data = FData->Open({{QStringLiteral("FAM"), TFieldType::ftString},
-                                         {QStringLiteral("TELE"), TFieldType::ftInteger},
-                                         {QStringLiteral("PRICE"), TFieldType::ftFloat},
-                                         {QStringLiteral("ADR"), TFieldType::ftString}},
-            rows);
-        const QStringList labels {QStringLiteral("Фамилия"), QStringLiteral("Телефон"),
-            QStringLiteral("Цена"), QStringLiteral("Адрес")};
-        for (int i = 0; i < labels.size(); ++i)
-            data.Fields(i)->SetDisplayLabel(labels.at(i));
-        data.FieldByName(QStringLiteral("ADR"))->SetVisible(false);
-        FSource = std::make_unique<TDataSource>();
-        FSource->SetDataSet(&data);
-        FGrid = std::make_unique<TmmDBGrid>();
-        FGrid->setFocusPolicy(Qt::NoFocus); // no highlighted current cell
-        FGrid->resize(480, 240);
-        FGrid->SetDataSource(FSource.get());
+        FFixture = std::make_unique<TDialogGridFixture>();
+        FGrid = &FFixture->Grid();
         FGrid->SetConditionalFormatting(true);
-        FGrid->show();
-        QVERIFY(QTest::qWaitForWindowExposed(FGrid.get()));
     }
     void cleanup()
     {
         Dialog::SetColorDialog({});
-        FGrid.reset();
-        FSource.reset();
-        FData.reset();
+        FFixture.reset();
     }
 
     void emptyListOffersOnlyAdd()
@@ -344,11 +286,11 @@ private slots:
         QVERIFY(condition->UseColor);
         const QImage image = FGrid->grab().toImage();
         const auto background = [&](int aCol, int record) {
-            const QRect cell = FGrid->CellRect(aCol, FGrid->TitleOffset() + record);
+            const QRect cell = FFixture->Cell(aCol, record);
             return image.pixelColor(cell.right() - 1, cell.bottom() - 1);
         };
         const QColor aqua = ToQColor(Colors::clAqua);
-        for (int record = 0; record < 6; ++record)
+        for (int record = 0; record < TDialogGridFixture::RowCount; ++record)
             QCOMPARE(background(1, record) == aqua, record > 2);
         QVERIFY(background(2, 4) != aqua); // the tested column itself stays as it was
     }
@@ -371,6 +313,7 @@ private slots:
 
     void captionsFitTheirControls()
     {
+        QTest::mouseMove(FGrid, QPoint(1, 1)); // away from where the dialog comes up
         AddCondition(QStringLiteral("TELE"), QStringLiteral("20002"));
         FGrid->Conditions()[0]->Operation = TConditionOperation::coBetween;
         FGrid->Conditions()[0]->Value2 = QStringLiteral("20004");

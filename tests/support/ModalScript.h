@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -53,6 +54,15 @@ inline void AnswerMessage(QMessageBox::StandardButton answer, QString *text = nu
             *text = box->text();
         box->button(answer)->click();
     });
+}
+
+// Opens a dialog modal to its parent without a loop of its own, and makes it the active window
+// so that keys reach its controls. False when it does not come up.
+inline bool OpenActive(QDialog *dialog)
+{
+    dialog->open();
+    dialog->activateWindow();
+    return QTest::qWaitForWindowExposed(dialog) && QTest::qWaitForWindowActive(dialog);
 }
 
 } // namespace ModalScript
