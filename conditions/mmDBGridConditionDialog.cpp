@@ -22,6 +22,7 @@
 #include <QMessageBox>
 
 using namespace Colors;
+using namespace DialogLook;
 
 namespace {
 
@@ -61,21 +62,6 @@ std::optional<TColor> ChooseColor(TColor initial, QWidget *parent)
     return FromQColor(chosen);
 }
 
-QLabel *NewLabel(const QString &caption, QWidget *parent, int left, int top)
-{
-    auto *label = new QLabel(caption, parent);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
-
-QLineEdit *NewEdit(QWidget *parent, const QRect &bounds)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setGeometry(bounds);
-    return edit;
-}
-
 TmmCheckBoxEx *NewCheckBox(const QString &caption, QWidget *parent, const QRect &bounds)
 {
     auto *check = new TmmCheckBoxEx(caption, parent);
@@ -93,15 +79,6 @@ TmmComboBox *NewComboBox(QWidget *parent, const QRect &bounds)
     return combo;
 }
 
-TmBitButton *NewButton(const QString &caption, QWidget *parent, int left, int top, int width)
-{
-    auto *button = new TmBitButton(parent);
-    button->SetCaption(caption);
-    button->SetFont(DialogLook::ButtonFont());
-    button->setGeometry(left, top, width, button->height());
-    return button;
-}
-
 // "Отображать в ...": the fields of the dataset as a check list, the condition's display
 // columns checked.
 class TShowInFieldsWindow : public QDialog
@@ -114,7 +91,7 @@ public:
     {
         setWindowTitle(TranslateText(QStringLiteral("Отображение условия в колонках:")));
         setFont(owner->font());
-        DialogLook::SetBackground(this, color);
+        SetBackground(this, color);
         setFixedSize(294, 114);
         FList = new QListWidget(this);
         FList->setObjectName(QStringLiteral("clbShowIn"));
@@ -153,7 +130,7 @@ protected:
     void showEvent(QShowEvent *event) override
     {
         QDialog::showEvent(event);
-        DialogLook::CenterOnScreen(this);
+        CenterOnScreen(this);
         FList->setFocus();
     }
 
@@ -197,7 +174,7 @@ void TFormatPreview::SetFont(const TFont &font)
 TfrmConditionalFormatting::TfrmConditionalFormatting(QWidget *owner)
     : QDialog(owner,
         Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , FDialogFont(DialogLook::FormFont())
+    , FDialogFont(FormFont())
 {
     setObjectName(QStringLiteral("frmConditionalFormatting"));
     setWindowTitle(QStringLiteral("Условное форматирование"));
@@ -293,15 +270,15 @@ void TfrmConditionalFormatting::SetTabOrder()
 void TfrmConditionalFormatting::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    DialogLook::CenterOnScreen(this);
+    CenterOnScreen(this);
 }
 
 void TfrmConditionalFormatting::SetDialogColor(TColor color)
 {
     FDialogColor = color;
-    DialogLook::SetBackground(this, color);
-    DialogLook::MakeFlat(edCondition1, color);
-    DialogLook::MakeFlat(edCondition2, color);
+    SetBackground(this, color);
+    MakeFlat(edCondition1, color);
+    MakeFlat(edCondition2, color);
     // A preview without a colour of its own shows the dialog's.
     if (!CurrentCondition() || !btnColor->isEnabled())
         pnlFormat->SetColor(color);

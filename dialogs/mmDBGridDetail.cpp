@@ -17,6 +17,8 @@
 #include <QListWidget>
 #include <QMessageBox>
 
+using namespace DialogLook;
+
 namespace {
 
 const QString Placeholder = QStringLiteral("%s");
@@ -50,31 +52,6 @@ bool ListedType(TFieldType type)
     }
 }
 
-QLabel *NewLabel(const QString &caption, QWidget *parent, int left, int top, QWidget *buddy)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setBuddy(buddy);
-    label->adjustSize();
-    label->move(left, top);
-    return label;
-}
-
-QLineEdit *NewEdit(QWidget *parent, const QRect &bounds)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setGeometry(bounds);
-    return edit;
-}
-
-TmBitButton *NewButton(const QString &caption, QWidget *parent, int left, int top)
-{
-    auto *button = new TmBitButton(parent);
-    button->SetCaption(caption);
-    button->SetFont(DialogLook::ButtonFont());
-    button->move(left, top);
-    return button;
-}
-
 } // namespace
 
 TfrmDetail::TfrmDetail(QWidget *owner)
@@ -83,7 +60,7 @@ TfrmDetail::TfrmDetail(QWidget *owner)
 {
     setObjectName(QStringLiteral("frmDetail"));
     setWindowTitle(QStringLiteral("Установка детального отображения"));
-    setFont(DialogLook::FormFont().ToQFont());
+    setFont(FormFont().ToQFont());
     setFixedSize(ClientWidth, ClientHeight);
     CreateControls();
     SetDialogColor(TmmDBGrid::DefaultColorDialogs);
@@ -114,7 +91,7 @@ void TfrmDetail::CreateControls()
     gbDisplayFormat->setGeometry(4, 108, 286, 133);
     xylDisplayFormat = new TxYellowLabel(gbDisplayFormat);
     xylDisplayFormat->setObjectName(QStringLiteral("xylDisplayFormat"));
-    xylDisplayFormat->SetFont(DialogLook::FormFont());
+    xylDisplayFormat->SetFont(FormFont());
     xylDisplayFormat->SetCaption(
         QStringLiteral("Формат детального отображения должен содер- жать текст \" %s \". "
                        "Пример: Количество: %s кг."));
@@ -151,7 +128,7 @@ void TfrmDetail::CreateControls()
 void TfrmDetail::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    DialogLook::CenterOnScreen(this);
+    CenterOnScreen(this);
 }
 
 void TfrmDetail::SetGrid(TmmDBGrid *grid)
@@ -163,9 +140,9 @@ void TfrmDetail::SetGrid(TmmDBGrid *grid)
 
 void TfrmDetail::SetDialogColor(TColor color)
 {
-    DialogLook::SetBackground(this, color);
-    DialogLook::MakeFlat(edFieldFormat, color);
-    DialogLook::MakeFlat(edFormat, color);
+    SetBackground(this, color);
+    MakeFlat(edFieldFormat, color);
+    MakeFlat(edFormat, color);
 }
 
 // The caption keeps its right edge; a long one grows to the left as far as the label before it

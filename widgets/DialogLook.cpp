@@ -1,5 +1,7 @@
 #include "widgets/DialogLook.h"
+#include "widgets/mBitButton.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 
@@ -44,6 +46,31 @@ void MakeFlat(QLineEdit *edit, TColor background)
         QStringLiteral("QLineEdit { border: 1px solid black; background-color: %1; }")
             .arg(ToQColor(background, edit->palette()).name()));
     edit->setFont(font);
+}
+
+QLabel *NewLabel(const QString &caption, QWidget *parent, int left, int top, QWidget *buddy)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setBuddy(buddy);
+    label->adjustSize();
+    label->move(left, top);
+    return label;
+}
+
+QLineEdit *NewEdit(QWidget *parent, const QRect &bounds)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setGeometry(bounds);
+    return edit;
+}
+
+TmBitButton *NewButton(const QString &caption, QWidget *parent, int left, int top, int width)
+{
+    auto *button = new TmBitButton(parent);
+    button->SetCaption(caption);
+    button->SetFont(ButtonFont());
+    button->setGeometry(left, top, width < 0 ? button->width() : width, button->height());
+    return button;
 }
 
 void CenterOnScreen(QWidget *window)

@@ -272,6 +272,8 @@ private slots:
             WhenShown<QDialog>([](QDialog *window) {
                 auto *list = window->findChild<QListWidget *>();
                 QCOMPARE(list->count(), 4);
+                QCOMPARE(FormCheck::CutOffTexts(window), QStringList());
+                FormCheck::SavePicture(window, QStringLiteral("show-in-window"));
                 list->setCurrentRow(0);
                 QTest::keyClick(list, Qt::Key_Space); // Фамилия on
                 QTest::keyClick(list, Qt::Key_Return);
