@@ -12,8 +12,8 @@ class QWidget;
 class TmBitButton;
 
 // What the grid's settings dialogs share in their look: the face they are written in, their
-// background, the flat edge of their edit boxes, and their place on the
-// screen.
+// background, the flat edge of their edit boxes, the controls placed at fixed positions, and
+// their place on the screen.
 namespace DialogLook {
 
 // Tahoma at 11 pixels with the Russian character set.

@@ -65,60 +65,32 @@ private slots:
         FFixture.reset();
     }
 
-    void emptyListOffersOnlyAdd()
-    {
-        auto dialog = Open();
-        QCOMPARE(dialog->pnlFormat->text(), QStringLiteral("Формат не задан"));
-        for (QWidget *editor : {(QWidget *)dialog->cbColumn, (QWidget *)dialog->edCondition1,
-                 (QWidget *)dialog->chColor, (QWidget *)dialog->btnDelete,
-                 (QWidget *)dialog->btnNext})
-            QVERIFY2(!editor->isEnabled(), qPrintable(editor->objectName()));
-        Click(dialog->btnAdd);
-        QVERIFY(dialog->cbColumn->isEnabled());
-        QCOMPARE(dialog->cbColumn->currentText(), QStringLiteral("Фамилия"));
-        QCOMPARE(dialog->cbOperation->currentText(), QStringLiteral("равно"));
-        QVERIFY(!dialog->edCondition2->isVisibleTo(dialog.get()));
-        QCOMPARE(dialog->WorkConditions().Count(), 1);
-    }
-
-    void rangeOperationsShowTheSecondOperand_data()
+    void editorsFollowTheChoices_data()
     {
         QTest::addColumn<QString>("operation");
-        QTest::addColumn<bool>("second");
-        QTest::newRow("между") << QStringLiteral("между") << true;
-        QTest::newRow("вне") << QStringLiteral("вне") << true;
-        QTest::newRow("больше") << QStringLiteral("больше") << false;
-    }
-    void rangeOperationsShowTheSecondOperand()
-    {
-        QFETCH(QString, operation);
-        QFETCH(bool, second);
-        AddCondition(QStringLiteral("TELE"), QStringLiteral("1"));
-        auto dialog = Open();
-        Choose(dialog->cbOperation, QStringLiteral("между")); // from a range test ...
-        Choose(dialog->cbOperation, operation); // ... to the one of the row
-        QCOMPARE(dialog->edCondition2->isVisibleTo(dialog.get()), second);
-        QCOMPARE(dialog->lblAnd->isVisibleTo(dialog.get()), second);
-    }
-
-    void previewFollowsTheFormatChecks_data()
-    {
         QTest::addColumn<bool>("color");
         QTest::addColumn<bool>("font");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("colour") << true << false << QStringLiteral("AaBbБбЯя");
-        QTest::newRow("font") << false << true << QStringLiteral("AaBbБбЯя");
-        QTest::newRow("neither") << false << false << QStringLiteral("Формат не задан");
+        const QString sample = QStringLiteral("AaBbБбЯя");
+        QTest::newRow("между, colour") << "между" << true << false << sample;
+        QTest::newRow("вне, font") << "вне" << false << true << sample;
+        QTest::newRow("больше, neither") << "больше" << false << false << "Формат не задан";
     }
-    void previewFollowsTheFormatChecks()
+    void editorsFollowTheChoices()
     {
+        QFETCH(QString, operation);
         QFETCH(bool, color);
         QFETCH(bool, font);
         QFETCH(QString, caption);
         AddCondition(QStringLiteral("TELE"), QStringLiteral("1"));
         FGrid->Conditions()[0]->Color = Colors::clAqua;
         auto dialog = Open();
-        // Both on, then the row's ones off again.
+        Choose(dialog->cbOperation, QStringLiteral("между")); // from a range test ...
+        Choose(dialog->cbOperation, operation); // ... to the one of the row
+        const bool range = operation != QStringLiteral("больше");
+        QCOMPARE(dialog->edCondition2->isVisibleTo(dialog.get()), range);
+        QCOMPARE(dialog->lblAnd->isVisibleTo(dialog.get()), range);
+        // Both format checks on, then the row's ones off again.
         Click(dialog->chColor);
         Click(dialog->chFont);
         if (!color)
@@ -128,9 +100,9 @@ private slots:
         QCOMPARE(dialog->pnlFormat->text(), caption);
         QCOMPARE(dialog->btnColor->isEnabled(), color);
         QCOMPARE(dialog->btnFont->isEnabled(), font);
-        QCOMPARE(dialog->pnlFormat->Color(), color ? Colors::clAqua : dialog->DialogColor());
         const QImage preview = dialog->pnlFormat->grab().toImage();
-        QCOMPARE(preview.pixelColor(3, 3), ToQColor(dialog->pnlFormat->Color()));
+        QCOMPARE(preview.pixelColor(3, 3),
+            ToQColor(color ? Colors::clAqua : dialog->DialogColor(), dialog->palette()));
     }
 
     void navigationAndDelete_data()
@@ -172,9 +144,17 @@ private slots:
             QCOMPARE(question, QStringLiteral("Удалить условие?"));
         }
         QCOMPARE(dialog->edCondition1->text(), shown);
-        QCOMPARE(dialog->edCondition1->isEnabled(), !shown.isEmpty());
+        QCOMPARE(dialog->cbColumn->isEnabled(), !shown.isEmpty());
         // Nothing reaches the grid before "Готово".
         QCOMPARE(FGrid->Conditions().Count(), count);
+        if (!shown.isEmpty())
+            return;
+        // With nothing left, "Добавить" starts afresh on the first field.
+        QCOMPARE(dialog->pnlFormat->text(), QStringLiteral("Формат не задан"));
+        Click(dialog->btnAdd);
+        QCOMPARE(dialog->cbColumn->currentText(), QStringLiteral("Фамилия"));
+        QCOMPARE(dialog->cbOperation->currentText(), QStringLiteral("равно"));
+        QVERIFY(dialog->edCondition1->isEnabled());
     }
 
     // Through the menu's command: a new condition typed in and confirmed with Enter, or
@@ -279,6 +259,10 @@ private slots:
                 QTest::keyClick(list, Qt::Key_Return);
             });
             Click(dialog->btnShow);
+            QTest::mouseMove(dialog, QPoint(330, 150)); // on no control: nothing lit
+            QCOMPARE(dialog->size(), QSize(Dialog::ClientWidth, Dialog::ClientHeight));
+            QCOMPARE(FormCheck::CutOffTexts(dialog), QStringList());
+            FormCheck::SavePicture(dialog, QStringLiteral("conditions-dialog"));
             Click(dialog->btnOk);
         });
         QVERIFY(SetConditions());
@@ -311,21 +295,6 @@ private slots:
         QCOMPARE(order.join(QLatin1Char(' ')),
             QStringLiteral("edCondition1 chFormula chFont chColor btnShow cbColumn cbOperation "
                            "btnOk btnCancel btnAdd btnDelete"));
-    }
-
-    void captionsFitTheirControls()
-    {
-        QTest::mouseMove(FGrid, QPoint(1, 1)); // away from where the dialog comes up
-        AddCondition(QStringLiteral("TELE"), QStringLiteral("20002"));
-        FGrid->Conditions()[0]->Operation = TConditionOperation::coBetween;
-        FGrid->Conditions()[0]->Value2 = QStringLiteral("20004");
-        FGrid->Conditions()[0]->UseColor = true;
-        FGrid->Conditions()[0]->Color = Colors::clAqua;
-        auto dialog = Open();
-        dialog->SetDialogColor(FGrid->ColorDialogs());
-        QCOMPARE(dialog->size(), QSize(Dialog::ClientWidth, Dialog::ClientHeight));
-        FormCheck::SavePicture(dialog.get(), QStringLiteral("conditions-dialog"));
-        QCOMPARE(FormCheck::CutOffTexts(dialog.get()), QStringList());
     }
 };
 
