@@ -185,6 +185,8 @@ void TfrmDetail::LoadDetail(QStringList &lines)
         return;
     const QSignalBlocker block(clbFields);
     clbFields->clear();
+    edFieldFormat->clear();
+    edFormat->clear();
     FFormats.clear();
     FCurrentIndex = -1;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
