@@ -1,7 +1,9 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
 #include "app/Form1.h"
+#include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
+#include "dialogs/mmDBGridDetail.h"
 #include "i18n/TranslationDictionary.h"
 #include "search/mmDBSearch.h"
 #include "settings/FileRegistry.h"
@@ -59,7 +61,10 @@ int main(int argc, char *argv[])
     }
     TranslationDictionary = nullptr;
     TDateFormatsForRun dateFormats;
+    // The grid's commands open the dialogs of the libraries above it.
     InstallColumnSearch();
+    InstallConditionsDialog();
+    InstallDetailDialog();
 
     const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),
         QCoreApplication::applicationDirPath(), QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR));

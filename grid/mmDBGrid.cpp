@@ -3,7 +3,7 @@
 #include "grid/TPopupMenu.h"
 
 #include "calc/xCalc.h"
-#include "db/TDataSet.h"
+#include "db/dataset/TDataSet.h"
 
 #include <QFontMetrics>
 #include <QMenu>

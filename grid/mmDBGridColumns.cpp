@@ -2,8 +2,8 @@
 #include "grid/mmDBGrid.h"
 #include "grid/mmDBGridColumnsDlg.h"
 
-#include "db/TDataSet.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
 
 #include <QLineEdit>
 #include <optional>

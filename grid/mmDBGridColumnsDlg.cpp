@@ -1,7 +1,7 @@
 #include "grid/mmDBGridColumnsDlg.h"
 
-#include "db/TDataSet.h"
-#include "db/TField.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
 #include "grid/mmDBGrid.h"
 #include "i18n/zrMultilingualSupport.h"
 #include "widgets/mBitButton.h"

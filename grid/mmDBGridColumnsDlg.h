@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/TColor.h"
-#include "db/TFieldType.h"
+#include "db/paradox/TFieldType.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -3,7 +3,7 @@
 #include "grid/TPopupMenu.h"
 #include "grid/mmDBGrid.h"
 
-#include "db/TDataSet.h"
+#include "db/dataset/TDataSet.h"
 #include "i18n/zrMultilingualSupport.h"
 
 #include <QActionGroup>

@@ -2,8 +2,8 @@
 
 #include "core/Exception.h"
 #include "core/TFont.h"
-#include "db/TQuery.h"
-#include "db/TTable.h"
+#include "db/dataset/TQuery.h"
+#include "db/dataset/TTable.h"
 #include "grid/GridStandardDialogs.h"
 #include "grid/mmDBGrid.h"
 #include "i18n/zrMultilingualSupport.h"

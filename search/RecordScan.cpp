@@ -1,7 +1,7 @@
 #include "search/RecordScan.h"
 
-#include "db/TDataSet.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDataSet.h"
+#include "db/paradox/TRecordSet.h"
 #include "search/mmDBSearch.h"
 
 #include <algorithm>

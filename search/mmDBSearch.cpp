@@ -2,9 +2,9 @@
 
 #include "conditions/ConditionOperand.h"
 #include "core/TFormatSettings.h"
-#include "db/TDataSet.h"
-#include "db/TField.h"
-#include "db/TRecordSet.h"
+#include "db/dataset/TDataSet.h"
+#include "db/dataset/TField.h"
+#include "db/paradox/TRecordSet.h"
 #include "grid/GridDialogs.h"
 #include "grid/mmDBGrid.h"
 #include "i18n/zrMultilingualSupport.h"

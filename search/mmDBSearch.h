@@ -2,7 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/TColor.h"
-#include "db/TDataSource.h"
+#include "db/dataset/TDataSource.h"
 
 #include <QObject>
 #include <QPointer>

@@ -4,7 +4,7 @@
 // time with the controls disabled, the UI runs after every record, and each record is tested
 // through the search's own MatchesRecord. The fast search must give exactly its results; the
 // benchmarks measure what it costs.
-#include "db/TDataSet.h"
+#include "db/dataset/TDataSet.h"
 #include "search/mmDBSearch.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "RecordWalkReference.h"
 #include "core/TFormatSettings.h"
-#include "db/TDataSource.h"
+#include "db/dataset/TDataSource.h"
 #include "grid/mmDBGrid.h"
 #include "search/FindAnimation.h"
 #include "search/mmDBFindDlg.h"
