@@ -136,7 +136,10 @@ QString ReplaceQuerySql(TQuery &query, const QStringList &lines)
         query.Open();
         return {};
     } catch (const Exception &error) {
-        const QString message = error.Message();
+        // Someone who edits SQL wants the engine's own words too.
+        const QString message = error.Detail().isEmpty()
+            ? error.Message()
+            : error.Message() + QLatin1Char('\n') + error.Detail();
         query.SetSQL(previous);
         for (const auto &[name, value] : parameters)
             if (TParam *parameter = query.FindParam(name))

@@ -115,7 +115,7 @@ QString ReadFailure(const QString &path, int defaultCodePage = 1251)
     try {
         Paradox::ReadTable(path, defaultCodePage);
     } catch (const EDatabaseError &e) {
-        return e.Message();
+        return QString::fromUtf8(e.what()); // the message and its technical detail
     }
     return {};
 }
