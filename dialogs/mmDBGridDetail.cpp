@@ -4,6 +4,7 @@
 #include "db/dataset/TField.h"
 #include "grid/GridDialogs.h"
 #include "grid/mmDBGrid.h"
+#include "grid/mmDBGridColumnsDlg.h"
 #include "i18n/zrMultilingualSupport.h"
 #include "widgets/DialogLook.h"
 #include "widgets/FlatGroupBox.h"
@@ -25,32 +26,6 @@ const QString Placeholder = QStringLiteral("%s");
 const QString FormatTag = QStringLiteral("format ");
 // Each list item carries the name of its field.
 constexpr int FieldNameRole = Qt::UserRole;
-
-// The types that have no one-line text to show (the same the options wizard leaves out).
-bool ListedType(TFieldType type)
-{
-    switch (type) {
-    case TFieldType::ftUnknown:
-    case TFieldType::ftBCD:
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftMemo:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftParadoxOle:
-    case TFieldType::ftDBaseOle:
-    case TFieldType::ftTypedBinary:
-    case TFieldType::ftCursor:
-    case TFieldType::ftADT:
-    case TFieldType::ftArray:
-    case TFieldType::ftReference:
-    case TFieldType::ftDataSet:
-        return false;
-    default:
-        return true;
-    }
-}
 
 } // namespace
 
@@ -191,7 +166,8 @@ void TfrmDetail::LoadDetail(QStringList &lines)
     FCurrentIndex = -1;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
         const TField *field = dataSet->Fields(i);
-        if (!ListedType(field->DataType()))
+        // The types without a one-line text: those the wizard's chooser leaves out.
+        if (!IsListedInChooser(field->DataType(), TColumnsChooserKind::Wizard))
             continue;
         QString format;
         const bool found = FindDetailEntry(field->FieldName(), format);
