@@ -8,10 +8,10 @@
 #include "grid/mmDBGrid.h"
 #include "i18n/zrMultilingualSupport.h"
 #include "widgets/DialogLook.h"
-#include "widgets/FlatGroupBox.h"
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
 #include "widgets/mmComboBox.h"
+#include "widgets/mmGroupBox.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -193,7 +193,9 @@ TfrmConditionalFormatting::~TfrmConditionalFormatting() = default;
 
 void TfrmConditionalFormatting::CreateControls()
 {
-    gbConditionalFormatting = new TFlatGroupBox(this);
+    auto *gbConditionalFormattingBox = new TmmGroupBox(this);
+    gbConditionalFormattingBox->SetCtl3D(false);
+    gbConditionalFormatting = gbConditionalFormattingBox;
     gbConditionalFormatting->setObjectName(QStringLiteral("gbConditionalFormatting"));
     gbConditionalFormatting->setGeometry(9, 6, 364, 211);
     QWidget *gb = gbConditionalFormatting;

@@ -7,8 +7,8 @@
 #include "grid/mmDBGridColumnsDlg.h"
 #include "i18n/zrMultilingualSupport.h"
 #include "widgets/DialogLook.h"
-#include "widgets/FlatGroupBox.h"
 #include "widgets/mBitButton.h"
+#include "widgets/mmGroupBox.h"
 #include "widgets/xYellabl.h"
 
 #include <QGroupBox>
@@ -61,7 +61,9 @@ void TfrmDetail::CreateControls()
     lblFieldName->setFont(bold);
     ShowFieldName(QString());
 
-    gbDisplayFormat = new TFlatGroupBox(QStringLiteral(" Формат отобра&жения "), this);
+    auto *gbDisplayFormatBox = new TmmGroupBox(QStringLiteral(" Формат отобра&жения "), this);
+    gbDisplayFormatBox->SetCtl3D(false);
+    gbDisplayFormat = gbDisplayFormatBox;
     gbDisplayFormat->setObjectName(QStringLiteral("gbDisplayFormat"));
     gbDisplayFormat->setGeometry(4, 108, 286, 133);
     xylDisplayFormat = new TxYellowLabel(gbDisplayFormat);
