@@ -58,7 +58,7 @@ std::pair<Failure, QString> EvaluateFailure(
 
 Q_DECLARE_METATYPE(Failure)
 
-class tst_xCalc : public QObject
+class TestXCalc : public QObject
 {
     Q_OBJECT
 
@@ -97,7 +97,7 @@ private slots:
     void randomTextsNeverCrash();
 };
 
-void tst_xCalc::evaluates_data()
+void TestXCalc::evaluates_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QString>("text");
@@ -168,7 +168,7 @@ void tst_xCalc::evaluates_data()
     add("cyrillic variable", QStringLiteral("цена*2"), 14);
 }
 
-void tst_xCalc::evaluates()
+void TestXCalc::evaluates()
 {
     QFETCH(QString, separator);
     QFETCH(QString, text);
@@ -185,7 +185,7 @@ void tst_xCalc::evaluates()
         QCOMPARE(result, expected);
 }
 
-void tst_xCalc::fails_data()
+void TestXCalc::fails_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QString>("text");
@@ -253,7 +253,7 @@ void tst_xCalc::fails_data()
         "Stack overflow", Failure::DoubleStack);
 }
 
-void tst_xCalc::fails()
+void TestXCalc::fails()
 {
     QFETCH(QString, separator);
     QFETCH(QString, text);
@@ -267,7 +267,7 @@ void tst_xCalc::fails()
     QCOMPARE(raised, failure);
 }
 
-void tst_xCalc::separatorDecidesHowPointsAndCommasRead_data()
+void TestXCalc::separatorDecidesHowPointsAndCommasRead_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QString>("text");
@@ -292,7 +292,7 @@ void tst_xCalc::separatorDecidesHowPointsAndCommasRead_data()
         << "," << QStringLiteral(".5").repeated(201) << 0.0 << QStringLiteral("Stack overflow");
 }
 
-void tst_xCalc::separatorDecidesHowPointsAndCommasRead()
+void TestXCalc::separatorDecidesHowPointsAndCommasRead()
 {
     QFETCH(QString, separator);
     QFETCH(QString, text);
@@ -307,7 +307,7 @@ void tst_xCalc::separatorDecidesHowPointsAndCommasRead()
         QCOMPARE(result, expected);
 }
 
-void tst_xCalc::stackLimitsRaiseTheirOwnErrors()
+void TestXCalc::stackLimitsRaiseTheirOwnErrors()
 {
     TDoubleStack operands;
     for (int i = 0; i < TDoubleStack::Capacity; ++i)
@@ -349,7 +349,7 @@ void tst_xCalc::stackLimitsRaiseTheirOwnErrors()
     }
 }
 
-void tst_xCalc::unknownOperatorCodeFails()
+void TestXCalc::unknownOperatorCodeFails()
 {
     try {
         OperatorProbe::Calculate(TOpCode(0x7F), 1, 2);
@@ -359,7 +359,7 @@ void tst_xCalc::unknownOperatorCodeFails()
     }
 }
 
-void tst_xCalc::deepNestingFailsInsteadOfCrashing_data()
+void TestXCalc::deepNestingFailsInsteadOfCrashing_data()
 {
     QTest::addColumn<int>("depth");
     QTest::addColumn<bool>("closed");
@@ -374,7 +374,7 @@ void tst_xCalc::deepNestingFailsInsteadOfCrashing_data()
     QTest::newRow("deep closed nesting") << 50000 << true << QStringLiteral("Stack overflow");
 }
 
-void tst_xCalc::deepNestingFailsInsteadOfCrashing()
+void TestXCalc::deepNestingFailsInsteadOfCrashing()
 {
     QFETCH(int, depth);
     QFETCH(bool, closed);
@@ -392,7 +392,7 @@ void tst_xCalc::deepNestingFailsInsteadOfCrashing()
         QCOMPARE(failure, closed ? Failure::OpStack : Failure::Calc);
 }
 
-void tst_xCalc::onFunctionGetsUpperCaseNameAndArgument()
+void TestXCalc::onFunctionGetsUpperCaseNameAndArgument()
 {
     TxFoCal calc;
     QStringList calls;
@@ -409,7 +409,7 @@ void tst_xCalc::onFunctionGetsUpperCaseNameAndArgument()
     QCOMPARE(calls.size(), 2);
 }
 
-void tst_xCalc::onFunctionRefusalAndAbsenceFail()
+void TestXCalc::onFunctionRefusalAndAbsenceFail()
 {
     TxFoCal calc;
     int calls = 0;
@@ -429,7 +429,7 @@ void tst_xCalc::onFunctionRefusalAndAbsenceFail()
         QStringLiteral("Unknown function name"));
 }
 
-void tst_xCalc::onFunctionRecursionEndsInStackOverflow()
+void TestXCalc::onFunctionRecursionEndsInStackOverflow()
 {
     TxFoCal calc;
     calc.SetOnFunction([&calc](const QString &, double &v) {
@@ -445,7 +445,7 @@ void tst_xCalc::onFunctionRecursionEndsInStackOverflow()
         2.0);
 }
 
-void tst_xCalc::strictVarsOffReadsUnknownNamesAsZero()
+void TestXCalc::strictVarsOffReadsUnknownNamesAsZero()
 {
     TxFoCal calc;
     QVERIFY(calc.StrictVars());
@@ -456,7 +456,7 @@ void tst_xCalc::strictVarsOffReadsUnknownNamesAsZero()
         EvaluateFailure(calc, QStringLiteral("1E5")).second, QStringLiteral("Invalid expression"));
 }
 
-void tst_xCalc::variablesAreFoundIgnoringCaseAndBeforeFunctions()
+void TestXCalc::variablesAreFoundIgnoringCaseAndBeforeFunctions()
 {
     TxFoCal calc;
     calc.SetVariable(QStringLiteral("Rate"), 2);
@@ -471,7 +471,7 @@ void tst_xCalc::variablesAreFoundIgnoringCaseAndBeforeFunctions()
     QCOMPARE(calc.Evaluate(QStringLiteral("SIN")), 5.0);
 }
 
-void tst_xCalc::clearVariablesRemovesConstants()
+void TestXCalc::clearVariablesRemovesConstants()
 {
     TxFoCal calc;
     QCOMPARE(calc.Evaluate(QStringLiteral("PI")), std::numbers::pi);
@@ -482,7 +482,7 @@ void tst_xCalc::clearVariablesRemovesConstants()
         EvaluateFailure(calc, QStringLiteral("PI")).second, QStringLiteral("Unknown identifier"));
 }
 
-void tst_xCalc::expressionWrite_data()
+void TestXCalc::expressionWrite_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expression");
@@ -496,7 +496,7 @@ void tst_xCalc::expressionWrite_data()
         << QStringLiteral("1 + pi") << QStringLiteral("1 + pi") << 1 + std::numbers::pi;
 }
 
-void tst_xCalc::expressionWrite()
+void TestXCalc::expressionWrite()
 {
     QFETCH(QString, text);
     QFETCH(QString, expression);
@@ -508,7 +508,7 @@ void tst_xCalc::expressionWrite()
     QCOMPARE(calc.Value(), value);
 }
 
-void tst_xCalc::valueWriteRewritesExpressionText_data()
+void TestXCalc::valueWriteRewritesExpressionText_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<double>("value");
@@ -529,7 +529,7 @@ void tst_xCalc::valueWriteRewritesExpressionText_data()
     }
 }
 
-void tst_xCalc::valueWriteRewritesExpressionText()
+void TestXCalc::valueWriteRewritesExpressionText()
 {
     QFETCH(QString, separator);
     QFETCH(double, value);
@@ -548,7 +548,7 @@ void tst_xCalc::valueWriteRewritesExpressionText()
     }
 }
 
-void tst_xCalc::variablesReadFormatsEachValue_data()
+void TestXCalc::variablesReadFormatsEachValue_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QStringList>("lines");
@@ -563,7 +563,7 @@ void tst_xCalc::variablesReadFormatsEachValue_data()
                                   "Big = 1,23450000000000E+100", "Zero = 0,00000000000000E+000"};
 }
 
-void tst_xCalc::variablesReadFormatsEachValue()
+void TestXCalc::variablesReadFormatsEachValue()
 {
     QFETCH(QString, separator);
     QFETCH(QStringList, lines);
@@ -576,7 +576,7 @@ void tst_xCalc::variablesReadFormatsEachValue()
     QCOMPARE(calc.Variables(), lines);
 }
 
-void tst_xCalc::variablesWrite_data()
+void TestXCalc::variablesWrite_data()
 {
     QTest::addColumn<QString>("separator");
     QTest::addColumn<QStringList>("lines");
@@ -619,7 +619,7 @@ void tst_xCalc::variablesWrite_data()
         << QStringList {"PI = 3.14159265358979E+000"} << QString();
 }
 
-void tst_xCalc::variablesWrite()
+void TestXCalc::variablesWrite()
 {
     QFETCH(QString, separator);
     QFETCH(QStringList, lines);
@@ -637,7 +637,7 @@ void tst_xCalc::variablesWrite()
     QCOMPARE(calc.Variables(), variables);
 }
 
-void tst_xCalc::functionsListedInRegistrationOrder()
+void TestXCalc::functionsListedInRegistrationOrder()
 {
     const QStringList expected {"SIN", "COS", "TAN", "ABS", "ARCTAN", "EXP", "FRAC", "INT", "LN",
         "SQR", "SQRT", "ROUND", "ROUND10", "ROUND100", "ROUND1000"};
@@ -647,7 +647,7 @@ void tst_xCalc::functionsListedInRegistrationOrder()
     QCOMPARE(calc.Functions(), expected);
 }
 
-void tst_xCalc::propertiesReachableThroughMetaObject()
+void TestXCalc::propertiesReachableThroughMetaObject()
 {
     TxFoCal calc;
     QVERIFY(calc.setProperty("Expression", QStringLiteral("2*3")));
@@ -665,7 +665,7 @@ void tst_xCalc::propertiesReachableThroughMetaObject()
     QVERIFY(meta->property(meta->indexOfProperty("Expression")).isStored());
 }
 
-void tst_xCalc::ownedByParent()
+void TestXCalc::ownedByParent()
 {
     QPointer<TxFoCal> calc;
     {
@@ -676,7 +676,7 @@ void tst_xCalc::ownedByParent()
     QVERIFY(calc.isNull());
 }
 
-void tst_xCalc::streamRoundTripKeepsStateAndEvaluatesOnce()
+void TestXCalc::streamRoundTripKeepsStateAndEvaluatesOnce()
 {
     QByteArray bytes;
     {
@@ -702,7 +702,7 @@ void tst_xCalc::streamRoundTripKeepsStateAndEvaluatesOnce()
             "Rate = 1.25000000000000E+000", "Цена = 8.00000000000000E+000"}));
 }
 
-void tst_xCalc::streamVariablesListEndsAtNonNameItem()
+void TestXCalc::streamVariablesListEndsAtNonNameItem()
 {
     QByteArray bytes;
     {
@@ -721,7 +721,7 @@ void tst_xCalc::streamVariablesListEndsAtNonNameItem()
     QCOMPARE(target.Value(), 1.0);
 }
 
-void tst_xCalc::damagedStreamRaises_data()
+void TestXCalc::damagedStreamRaises_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
@@ -758,7 +758,7 @@ void tst_xCalc::damagedStreamRaises_data()
         << nameWithoutNumber << QStringLiteral("Invalid property value");
 }
 
-void tst_xCalc::damagedStreamRaises()
+void TestXCalc::damagedStreamRaises()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
@@ -776,7 +776,7 @@ void tst_xCalc::damagedStreamRaises()
     QCOMPARE(target.Value(), 4.0);
 }
 
-void tst_xCalc::randomTextsNeverCrash()
+void TestXCalc::randomTextsNeverCrash()
 {
     // Pieces that reach every branch of the reader, joined at random.
     const QStringList pieces {"1", "0", "9", "2.5", ".", ",", "E", "E+", "E-", "+", "-", "*", "/",
@@ -815,5 +815,5 @@ void tst_xCalc::randomTextsNeverCrash()
     QVERIFY(failures > 100);
 }
 
-QTEST_GUILESS_MAIN(tst_xCalc)
+QTEST_GUILESS_MAIN(TestXCalc)
 #include "tst_xcalc.moc"

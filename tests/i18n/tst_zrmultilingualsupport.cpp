@@ -89,7 +89,7 @@ protected:
 
 } // namespace
 
-class tst_zrMultilingualSupport : public QObject
+class TestZrMultilingualSupport : public QObject
 {
     Q_OBJECT
 
@@ -108,7 +108,7 @@ private slots:
     void collationComesFromDictionaryWhenItKnowsOne();
 };
 
-void tst_zrMultilingualSupport::translateTextIsIdentityWithoutDictionary_data()
+void TestZrMultilingualSupport::translateTextIsIdentityWithoutDictionary_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("empty") << QString();
@@ -119,7 +119,7 @@ void tst_zrMultilingualSupport::translateTextIsIdentityWithoutDictionary_data()
     QTest::newRow("format mark") << QStringLiteral("Столбец %s не найден");
 }
 
-void tst_zrMultilingualSupport::translateTextIsIdentityWithoutDictionary()
+void TestZrMultilingualSupport::translateTextIsIdentityWithoutDictionary()
 {
     QFETCH(QString, text);
     QVERIFY(TranslationDictionary == nullptr);
@@ -128,14 +128,14 @@ void tst_zrMultilingualSupport::translateTextIsIdentityWithoutDictionary()
     QCOMPARE(result.isNull(), text.isNull());
 }
 
-void tst_zrMultilingualSupport::collationIsParadoxCyrillicWithoutDictionary()
+void TestZrMultilingualSupport::collationIsParadoxCyrillicWithoutDictionary()
 {
     TfrmProbe form;
     TzrMultilingualSupport component(&form);
     QCOMPARE(component.CollationName(), QStringLiteral("PXW_CYRL"));
 }
 
-void tst_zrMultilingualSupport::defaultsFollowOwner()
+void TestZrMultilingualSupport::defaultsFollowOwner()
 {
     TfrmProbe form;
     auto *component = new TzrMultilingualSupport(&form);
@@ -150,7 +150,7 @@ void tst_zrMultilingualSupport::defaultsFollowOwner()
     QCOMPARE(orphan.OwnerForm(), nullptr);
 }
 
-void tst_zrMultilingualSupport::showingFormWithoutDictionaryKeepsTexts()
+void TestZrMultilingualSupport::showingFormWithoutDictionaryKeepsTexts()
 {
     TfrmProbe form;
     auto *component = new TzrMultilingualSupport(&form);
@@ -166,7 +166,7 @@ void tst_zrMultilingualSupport::showingFormWithoutDictionaryKeepsTexts()
     QCOMPARE(component->Language(), QStringLiteral("rus"));
 }
 
-void tst_zrMultilingualSupport::showTranslatesOnlyWhenEnabledAndLanguagesDiffer_data()
+void TestZrMultilingualSupport::showTranslatesOnlyWhenEnabledAndLanguagesDiffer_data()
 {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("formLanguage");
@@ -182,7 +182,7 @@ void tst_zrMultilingualSupport::showTranslatesOnlyWhenEnabledAndLanguagesDiffer_
                                          << "Rus" << 1;
 }
 
-void tst_zrMultilingualSupport::showTranslatesOnlyWhenEnabledAndLanguagesDiffer()
+void TestZrMultilingualSupport::showTranslatesOnlyWhenEnabledAndLanguagesDiffer()
 {
     QFETCH(bool, enabled);
     QFETCH(QString, formLanguage);
@@ -208,7 +208,7 @@ void tst_zrMultilingualSupport::showTranslatesOnlyWhenEnabledAndLanguagesDiffer(
     }
 }
 
-void tst_zrMultilingualSupport::componentOnChildWidgetDoesNotWatchShows()
+void TestZrMultilingualSupport::componentOnChildWidgetDoesNotWatchShows()
 {
     RecordingDictionary dictionary;
     DictionaryScope scope(&dictionary);
@@ -220,7 +220,7 @@ void tst_zrMultilingualSupport::componentOnChildWidgetDoesNotWatchShows()
     QCOMPARE(dictionary.runs, 0);
 }
 
-void tst_zrMultilingualSupport::translateTextAsksCommonRussianContext_data()
+void TestZrMultilingualSupport::translateTextAsksCommonRussianContext_data()
 {
     QTest::addColumn<bool>("known");
     QTest::addColumn<QString>("expected");
@@ -228,7 +228,7 @@ void tst_zrMultilingualSupport::translateTextAsksCommonRussianContext_data()
     QTest::newRow("unknown phrase") << false << "Найти";
 }
 
-void tst_zrMultilingualSupport::translateTextAsksCommonRussianContext()
+void TestZrMultilingualSupport::translateTextAsksCommonRussianContext()
 {
     QFETCH(bool, known);
     QFETCH(QString, expected);
@@ -240,7 +240,7 @@ void tst_zrMultilingualSupport::translateTextAsksCommonRussianContext()
     QCOMPARE(dictionary.translateCalls, QStringList {QStringLiteral("rus|-1|0|-1|1|Найти")});
 }
 
-void tst_zrMultilingualSupport::collationComesFromDictionaryWhenItKnowsOne_data()
+void TestZrMultilingualSupport::collationComesFromDictionaryWhenItKnowsOne_data()
 {
     QTest::addColumn<QString>("collation");
     QTest::addColumn<QString>("expected");
@@ -249,7 +249,7 @@ void tst_zrMultilingualSupport::collationComesFromDictionaryWhenItKnowsOne_data(
     QTest::newRow("unknown") << QString() << "PXW_CYRL";
 }
 
-void tst_zrMultilingualSupport::collationComesFromDictionaryWhenItKnowsOne()
+void TestZrMultilingualSupport::collationComesFromDictionaryWhenItKnowsOne()
 {
     QFETCH(QString, collation);
     QFETCH(QString, expected);
@@ -264,5 +264,5 @@ void tst_zrMultilingualSupport::collationComesFromDictionaryWhenItKnowsOne()
     QCOMPARE(dictionary.collationAskedFor, 3);
 }
 
-QTEST_MAIN(tst_zrMultilingualSupport)
+QTEST_MAIN(TestZrMultilingualSupport)
 #include "tst_zrmultilingualsupport.moc"

@@ -202,7 +202,7 @@ const QString NotFound = QStringLiteral("Запись не найдена.");
 
 } // namespace
 
-class tst_mmDBSearch : public QObject
+class TestMmDBSearch : public QObject
 {
     Q_OBJECT
 
@@ -221,7 +221,7 @@ private slots:
     void plainSearchTakesTheFocusedGrid();
 };
 
-void tst_mmDBSearch::findsTheRecordTheWalkGives_data()
+void TestMmDBSearch::findsTheRecordTheWalkGives_data()
 {
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("start");
@@ -259,7 +259,7 @@ void tst_mmDBSearch::findsTheRecordTheWalkGives_data()
         << int(NAME) << 1 << 2 << false << false << QString() << -1;
 }
 
-void tst_mmDBSearch::findsTheRecordTheWalkGives()
+void TestMmDBSearch::findsTheRecordTheWalkGives()
 {
     QFETCH(int, column);
     QFETCH(int, start);
@@ -296,7 +296,7 @@ void tst_mmDBSearch::findsTheRecordTheWalkGives()
     QVERIFY(!dialog->antFind->Active());
 }
 
-void tst_mmDBSearch::agreesWithTheRecordWalk_data()
+void TestMmDBSearch::agreesWithTheRecordWalk_data()
 {
     QTest::addColumn<int>("column");
     QTest::addColumn<int>("options");
@@ -322,7 +322,7 @@ void tst_mmDBSearch::agreesWithTheRecordWalk_data()
 
 // Every start, every direction, and the flags a previous search left: the fast search ends
 // where the record-by-record walk ends, with the same answer.
-void tst_mmDBSearch::agreesWithTheRecordWalk()
+void TestMmDBSearch::agreesWithTheRecordWalk()
 {
     QFETCH(int, column);
     QFETCH(int, options);
@@ -378,7 +378,7 @@ void tst_mmDBSearch::agreesWithTheRecordWalk()
     }
 }
 
-void tst_mmDBSearch::historyKeepsTheRecentTexts_data()
+void TestMmDBSearch::historyKeepsTheRecentTexts_data()
 {
     QTest::addColumn<QString>("stored"); // the history before the dialog opens
     QTest::addColumn<QStringList>("searches");
@@ -395,7 +395,7 @@ void tst_mmDBSearch::historyKeepsTheRecentTexts_data()
         << QStringLiteral("x\r\ny\r\n") << QStringList {"z"} << QStringList {"z", "x", "y"};
 }
 
-void tst_mmDBSearch::historyKeepsTheRecentTexts()
+void TestMmDBSearch::historyKeepsTheRecentTexts()
 {
     QFETCH(QString, stored);
     QFETCH(QStringList, searches);
@@ -425,7 +425,7 @@ void tst_mmDBSearch::historyKeepsTheRecentTexts()
     QTRY_VERIFY(w.Grid->hasFocus());
 }
 
-void tst_mmDBSearch::foldsAndLocksOptions()
+void TestMmDBSearch::foldsAndLocksOptions()
 {
     TSearchWindow w;
     TfrmDBFindDlg *dialog = w.Find(0, NAME);
@@ -474,7 +474,7 @@ void tst_mmDBSearch::foldsAndLocksOptions()
     }
 }
 
-void tst_mmDBSearch::badInputGivesAClearAnswer_data()
+void TestMmDBSearch::badInputGivesAClearAnswer_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("change"); // 0 none, 1 the field goes, 2 the dataset closes
@@ -487,7 +487,7 @@ void tst_mmDBSearch::badInputGivesAClearAnswer_data()
         << QStringLiteral("а") << 2 << QStringLiteral("Поиск невозможен: набор данных закрыт.");
 }
 
-void tst_mmDBSearch::badInputGivesAClearAnswer()
+void TestMmDBSearch::badInputGivesAClearAnswer()
 {
     QFETCH(QString, text);
     QFETCH(int, change);
@@ -515,7 +515,7 @@ void tst_mmDBSearch::badInputGivesAClearAnswer()
 }
 
 // Without CustomSearch the search works on whatever grid has the focus in its owner's form.
-void tst_mmDBSearch::plainSearchTakesTheFocusedGrid()
+void TestMmDBSearch::plainSearchTakesTheFocusedGrid()
 {
     TSearchWindow w;
     auto *edit = new QLineEdit(&w.Window);
@@ -539,5 +539,5 @@ void tst_mmDBSearch::plainSearchTakesTheFocusedGrid()
     QCOMPARE(search->DataField(), QStringLiteral("CODE"));
 }
 
-QTEST_MAIN(tst_mmDBSearch)
+QTEST_MAIN(TestMmDBSearch)
 #include "tst_mmdbsearch.moc"

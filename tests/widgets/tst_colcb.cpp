@@ -73,7 +73,7 @@ struct PickerForm
 
 } // namespace
 
-class tst_ColCB : public QObject
+class TestColCB : public QObject
 {
     Q_OBJECT
 
@@ -119,12 +119,12 @@ private slots:
     void buttonTextAndFontSizeOtherButton();
 };
 
-void tst_ColCB::cleanup()
+void TestColCB::cleanup()
 {
     TColorCombo::SetDefaultColorDialog({});
 }
 
-void tst_ColCB::defaults()
+void TestColCB::defaults()
 {
     TColorCombo combo;
     QCOMPARE(combo.Color(), clWhite);
@@ -150,7 +150,7 @@ void tst_ColCB::defaults()
     QVERIFY(!window->OtherButton()->isDefault());
 }
 
-void tst_ColCB::paletteEntries_data()
+void TestColCB::paletteEntries_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QColor>("rgb");
@@ -166,7 +166,7 @@ void tst_ColCB::paletteEntries_data()
         QTest::addRow("entry %d", i) << i << QColor(0, 0, 0);
 }
 
-void tst_ColCB::paletteEntries()
+void TestColCB::paletteEntries()
 {
     QFETCH(int, index);
     QFETCH(QColor, rgb);
@@ -174,7 +174,7 @@ void tst_ColCB::paletteEntries()
     QCOMPARE(ToQColor(combo.ColorWindow()->PaletteColor(index)), rgb);
 }
 
-void tst_ColCB::indexOfColor_data()
+void TestColCB::indexOfColor_data()
 {
     QTest::addColumn<int>("horz");
     QTest::addColumn<int>("vert");
@@ -191,7 +191,7 @@ void tst_ColCB::indexOfColor_data()
     QTest::newRow("silver inside a 3 x 1 grid") << 3 << 1 << clSilver << 2;
 }
 
-void tst_ColCB::indexOfColor()
+void TestColCB::indexOfColor()
 {
     QFETCH(int, horz);
     QFETCH(int, vert);
@@ -203,7 +203,7 @@ void tst_ColCB::indexOfColor()
     QCOMPARE(combo.ColorWindow()->IndexOfColor(color), index);
 }
 
-void tst_ColCB::cellAt_data()
+void TestColCB::cellAt_data()
 {
     QTest::addColumn<TColor>("color");
     QTest::addColumn<QPoint>("point");
@@ -224,7 +224,7 @@ void tst_ColCB::cellAt_data()
     QTest::newRow("on the bottom frame") << RGBColor(1, 2, 3) << QPoint(70, 136) << -1;
 }
 
-void tst_ColCB::cellAt()
+void TestColCB::cellAt()
 {
     QFETCH(TColor, color);
     QFETCH(QPoint, point);
@@ -234,7 +234,7 @@ void tst_ColCB::cellAt()
     QCOMPARE(combo.ColorWindow()->CellAt(point.x(), point.y()), cell);
 }
 
-void tst_ColCB::paletteSizeFollowsGrid_data()
+void TestColCB::paletteSizeFollowsGrid_data()
 {
     QTest::addColumn<int>("horz");
     QTest::addColumn<int>("vert");
@@ -250,7 +250,7 @@ void tst_ColCB::paletteSizeFollowsGrid_data()
     QTest::newRow("no frame") << 4 << 5 << 21 << 0 << true << QSize(84, 130) << QPoint(0, 109);
 }
 
-void tst_ColCB::paletteSizeFollowsGrid()
+void TestColCB::paletteSizeFollowsGrid()
 {
     QFETCH(int, horz);
     QFETCH(int, vert);
@@ -272,7 +272,7 @@ void tst_ColCB::paletteSizeFollowsGrid()
     QCOMPARE(window->OtherButton()->isVisibleTo(window), button);
 }
 
-void tst_ColCB::outOfRangeGridValuesAreRejected_data()
+void TestColCB::outOfRangeGridValuesAreRejected_data()
 {
     QTest::addColumn<QString>("property");
     QTest::addColumn<int>("value");
@@ -288,7 +288,7 @@ void tst_ColCB::outOfRangeGridValuesAreRejected_data()
     QTest::newRow("GridWidth -1") << "GridWidth" << -1 << false;
 }
 
-void tst_ColCB::outOfRangeGridValuesAreRejected()
+void TestColCB::outOfRangeGridValuesAreRejected()
 {
     QFETCH(QString, property);
     QFETCH(int, value);
@@ -313,7 +313,7 @@ void tst_ColCB::outOfRangeGridValuesAreRejected()
     }
 }
 
-void tst_ColCB::closedControlPainting_data()
+void TestColCB::closedControlPainting_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<bool>("focused");
@@ -325,7 +325,7 @@ void tst_ColCB::closedControlPainting_data()
     QTest::newRow("200% pressed") << 2.0 << true << true;
 }
 
-void tst_ColCB::closedControlPainting()
+void TestColCB::closedControlPainting()
 {
     QFETCH(qreal, dpr);
     QFETCH(bool, focused);
@@ -384,14 +384,14 @@ void tst_ColCB::closedControlPainting()
         QTest::mouseRelease(&combo, Qt::LeftButton, {}, QPoint(5, 5));
 }
 
-void tst_ColCB::disabledPickerShowsNoSwatch_data()
+void TestColCB::disabledPickerShowsNoSwatch_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::newRow("100%") << 1.0;
     QTest::newRow("200%") << 2.0;
 }
 
-void tst_ColCB::disabledPickerShowsNoSwatch()
+void TestColCB::disabledPickerShowsNoSwatch()
 {
     QFETCH(qreal, dpr);
     TColorCombo combo;
@@ -412,7 +412,7 @@ void tst_ColCB::disabledPickerShowsNoSwatch()
     QCOMPARE(Pixel(Render(combo, dpr), 10, 9, dpr), QColor(255, 0, 0));
 }
 
-void tst_ColCB::cellOutlines_data()
+void TestColCB::cellOutlines_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<bool>("flat");
@@ -427,7 +427,7 @@ void tst_ColCB::cellOutlines_data()
     }
 }
 
-void tst_ColCB::cellOutlines()
+void TestColCB::cellOutlines()
 {
     QFETCH(qreal, dpr);
     QFETCH(bool, flat);
@@ -478,7 +478,7 @@ void tst_ColCB::cellOutlines()
     }
 }
 
-void tst_ColCB::paletteFrameAndSeparator()
+void TestColCB::paletteFrameAndSeparator()
 {
     TColorCombo combo;
     combo.SetColorButtonColor(9741733);
@@ -505,7 +505,7 @@ void tst_ColCB::paletteFrameAndSeparator()
     QCOMPARE(Pixel(image, 80, 130, 1), QColor(165, 165, 148));
 }
 
-void tst_ColCB::customColourFillsCustomCellAndNarrowsButton()
+void TestColCB::customColourFillsCustomCellAndNarrowsButton()
 {
     TColorCombo combo;
     TColorWindow *window = combo.ColorWindow();
@@ -544,7 +544,7 @@ void tst_ColCB::customColourFillsCustomCellAndNarrowsButton()
     QVERIFY(plain.ColorWindow()->CellRect(26).isEmpty());
 }
 
-void tst_ColCB::settingSameColourDoesNotNotify()
+void TestColCB::settingSameColourDoesNotNotify()
 {
     TColorCombo combo;
     QSignalSpy changes(&combo, &TColorCombo::OnChange);
@@ -557,7 +557,7 @@ void tst_ColCB::settingSameColourDoesNotNotify()
     QCOMPARE(changes.count(), 1);
 }
 
-void tst_ColCB::mouseReleaseAnywhereOpensPaletteWithoutClick_data()
+void TestColCB::mouseReleaseAnywhereOpensPaletteWithoutClick_data()
 {
     QTest::addColumn<QPoint>("releaseAt");
     QTest::addColumn<bool>("downBeforeRelease");
@@ -565,7 +565,7 @@ void tst_ColCB::mouseReleaseAnywhereOpensPaletteWithoutClick_data()
     QTest::newRow("outside") << QPoint(100, 80) << false;
 }
 
-void tst_ColCB::mouseReleaseAnywhereOpensPaletteWithoutClick()
+void TestColCB::mouseReleaseAnywhereOpensPaletteWithoutClick()
 {
     QFETCH(QPoint, releaseAt);
     QFETCH(bool, downBeforeRelease);
@@ -588,7 +588,7 @@ void tst_ColCB::mouseReleaseAnywhereOpensPaletteWithoutClick()
     QVERIFY(!combo->ColorWindow()->isVisible());
 }
 
-void tst_ColCB::firstOpenBeforeAnyPaintIsRefused()
+void TestColCB::firstOpenBeforeAnyPaintIsRefused()
 {
     TColorCombo combo;
     combo.SetShowColorWindow(true);
@@ -601,7 +601,7 @@ void tst_ColCB::firstOpenBeforeAnyPaintIsRefused()
     combo.SetShowColorWindow(false);
 }
 
-void tst_ColCB::keyboardOpensPaletteOnlyWithSpace_data()
+void TestColCB::keyboardOpensPaletteOnlyWithSpace_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("opens");
@@ -611,7 +611,7 @@ void tst_ColCB::keyboardOpensPaletteOnlyWithSpace_data()
     QTest::newRow("F4") << int(Qt::Key_F4) << false;
 }
 
-void tst_ColCB::keyboardOpensPaletteOnlyWithSpace()
+void TestColCB::keyboardOpensPaletteOnlyWithSpace()
 {
     QFETCH(int, key);
     QFETCH(bool, opens);
@@ -628,7 +628,7 @@ void tst_ColCB::keyboardOpensPaletteOnlyWithSpace()
     combo->SetShowColorWindow(false);
 }
 
-void tst_ColCB::mouseMoveHighlightsCells()
+void TestColCB::mouseMoveHighlightsCells()
 {
     PickerForm f;
     TColorCombo *combo = f.combo;
@@ -648,14 +648,14 @@ void tst_ColCB::mouseMoveHighlightsCells()
     combo->SetShowColorWindow(false);
 }
 
-void tst_ColCB::customCellStaysUnderThePointer_data()
+void TestColCB::customCellStaysUnderThePointer_data()
 {
     QTest::addColumn<bool>("flat");
     QTest::newRow("3-D") << false;
     QTest::newRow("flat") << true;
 }
 
-void tst_ColCB::customCellStaysUnderThePointer()
+void TestColCB::customCellStaysUnderThePointer()
 {
     QFETCH(bool, flat);
     PickerForm f;
@@ -677,7 +677,7 @@ void tst_ColCB::customCellStaysUnderThePointer()
     combo->SetShowColorWindow(false);
 }
 
-void tst_ColCB::releaseOverCellPicksColour_data()
+void TestColCB::releaseOverCellPicksColour_data()
 {
     QTest::addColumn<TColor>("start");
     QTest::addColumn<QPoint>("releaseAt");
@@ -698,7 +698,7 @@ void tst_ColCB::releaseOverCellPicksColour_data()
         << clWhite << QPoint(40, 110) << int(Qt::LeftButton) << clWhite << 0;
 }
 
-void tst_ColCB::releaseOverCellPicksColour()
+void TestColCB::releaseOverCellPicksColour()
 {
     QFETCH(TColor, start);
     QFETCH(QPoint, releaseAt);
@@ -721,7 +721,7 @@ void tst_ColCB::releaseOverCellPicksColour()
     QVERIFY(combo->hasFocus());
 }
 
-void tst_ColCB::escapeClosesAndOtherKeysFocusOtherButton()
+void TestColCB::escapeClosesAndOtherKeysFocusOtherButton()
 {
     PickerForm f;
     TColorCombo *combo = f.combo;
@@ -749,7 +749,7 @@ void tst_ColCB::escapeClosesAndOtherKeysFocusOtherButton()
     QVERIFY(!combo->ShowColorWindow());
 }
 
-void tst_ColCB::otherButtonNotifiesTwiceWhenConfirmedOnceWhenCancelled_data()
+void TestColCB::otherButtonNotifiesTwiceWhenConfirmedOnceWhenCancelled_data()
 {
     QTest::addColumn<bool>("viaDefault");
     QTest::addColumn<std::optional<TColor>>("answer");
@@ -766,7 +766,7 @@ void tst_ColCB::otherButtonNotifiesTwiceWhenConfirmedOnceWhenCancelled_data()
         << true << std::optional<TColor>(clPurple) << clPurple << 2 << 15;
 }
 
-void tst_ColCB::otherButtonNotifiesTwiceWhenConfirmedOnceWhenCancelled()
+void TestColCB::otherButtonNotifiesTwiceWhenConfirmedOnceWhenCancelled()
 {
     QFETCH(bool, viaDefault);
     QFETCH(std::optional<TColor>, answer);
@@ -805,7 +805,7 @@ void tst_ColCB::otherButtonNotifiesTwiceWhenConfirmedOnceWhenCancelled()
         QCOMPARE(window->PaletteColor(26), expected);
 }
 
-void tst_ColCB::paletteDropsBelowControl()
+void TestColCB::paletteDropsBelowControl()
 {
     PickerForm f;
     TColorCombo *combo = f.combo;
@@ -820,7 +820,7 @@ void tst_ColCB::paletteDropsBelowControl()
     QCOMPARE(combo->ColorWindow()->height(), 21 * 2 + 4 + 21 + 4 + 4);
 }
 
-void tst_ColCB::buttonTextAndFontSizeOtherButton()
+void TestColCB::buttonTextAndFontSizeOtherButton()
 {
     TColorCombo combo;
     TColorWindow *window = combo.ColorWindow();
@@ -845,5 +845,5 @@ void tst_ColCB::buttonTextAndFontSizeOtherButton()
     QCOMPARE(window->OtherButton()->width(), 62);
 }
 
-QTEST_MAIN(tst_ColCB)
+QTEST_MAIN(TestColCB)
 #include "tst_colcb.moc"

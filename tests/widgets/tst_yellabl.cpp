@@ -91,7 +91,7 @@ std::pair<int, int> InkRows(const QImage &image, int left, int right)
 
 } // namespace
 
-class tst_xYellabl : public QObject
+class TestXYellabl : public QObject
 {
     Q_OBJECT
 
@@ -116,7 +116,7 @@ private slots:
     void detailNoteTextTakesTwoLines();
 };
 
-void tst_xYellabl::defaults()
+void TestXYellabl::defaults()
 {
     TxYellowLabel label;
     QCOMPARE(label.Color(), TColor(12648447));
@@ -131,7 +131,7 @@ void tst_xYellabl::defaults()
     QVERIFY(!label.autoFillBackground());
 }
 
-void tst_xYellabl::speedRange_data()
+void TestXYellabl::speedRange_data()
 {
     QTest::addColumn<int>("speed");
     QTest::addColumn<bool>("accepted");
@@ -143,7 +143,7 @@ void tst_xYellabl::speedRange_data()
     QTest::newRow("large") << 100000 << false;
 }
 
-void tst_xYellabl::speedRange()
+void TestXYellabl::speedRange()
 {
     QFETCH(int, speed);
     QFETCH(bool, accepted);
@@ -163,7 +163,7 @@ void tst_xYellabl::speedRange()
     QCOMPARE(label.Speed(), 120);
 }
 
-void tst_xYellabl::firstPaintStartsAnimationAndDrawsNothing()
+void TestXYellabl::firstPaintStartsAnimationAndDrawsNothing()
 {
     TxYellowLabel label;
     label.resize(275, 38);
@@ -180,7 +180,7 @@ void tst_xYellabl::firstPaintStartsAnimationAndDrawsNothing()
     QCOMPARE(timer->interval(), 70);
 }
 
-void tst_xYellabl::framesGrowFromCentreInAtMostFiveTicks_data()
+void TestXYellabl::framesGrowFromCentreInAtMostFiveTicks_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::addColumn<QSize>("size");
@@ -195,7 +195,7 @@ void tst_xYellabl::framesGrowFromCentreInAtMostFiveTicks_data()
         << QList<QSize> {{25, 10}, {50, 20}, {75, 30}, {100, 40}, {120, 45}};
 }
 
-void tst_xYellabl::framesGrowFromCentreInAtMostFiveTicks()
+void TestXYellabl::framesGrowFromCentreInAtMostFiveTicks()
 {
     QFETCH(qreal, dpr);
     QFETCH(QSize, size);
@@ -240,7 +240,7 @@ void tst_xYellabl::framesGrowFromCentreInAtMostFiveTicks()
     QVERIFY(label.findChild<QTimer *>() == nullptr);
 }
 
-void tst_xYellabl::repaintDuringAnimationDrawsNothing()
+void TestXYellabl::repaintDuringAnimationDrawsNothing()
 {
     TxYellowLabel label;
     label.resize(275, 38);
@@ -253,14 +253,14 @@ void tst_xYellabl::repaintDuringAnimationDrawsNothing()
     QVERIFY(!IsBlank(Render(label, 1.0)));
 }
 
-void tst_xYellabl::finishedNoteHasShadowAndOutline_data()
+void TestXYellabl::finishedNoteHasShadowAndOutline_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::newRow("100%") << 1.0;
     QTest::newRow("200%") << 2.0;
 }
 
-void tst_xYellabl::finishedNoteHasShadowAndOutline()
+void TestXYellabl::finishedNoteHasShadowAndOutline()
 {
     QFETCH(qreal, dpr);
     TxYellowLabel label;
@@ -294,7 +294,7 @@ void tst_xYellabl::finishedNoteHasShadowAndOutline()
     QCOMPARE(Pixel(image, 274, 1, dpr, Transparent), Transparent);
 }
 
-void tst_xYellabl::timerRunsAnimationToTheEnd()
+void TestXYellabl::timerRunsAnimationToTheEnd()
 {
     QWidget form;
     form.resize(300, 60);
@@ -319,7 +319,7 @@ void tst_xYellabl::timerRunsAnimationToTheEnd()
     QVERIFY(seen.size() <= 6);
 }
 
-void tst_xYellabl::linesShownOnlyWithoutCaption_data()
+void TestXYellabl::linesShownOnlyWithoutCaption_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QStringList>("lines");
@@ -332,7 +332,7 @@ void tst_xYellabl::linesShownOnlyWithoutCaption_data()
     QTest::newRow("neither") << QString() << QStringList() << QString();
 }
 
-void tst_xYellabl::linesShownOnlyWithoutCaption()
+void TestXYellabl::linesShownOnlyWithoutCaption()
 {
     QFETCH(QString, caption);
     QFETCH(QStringList, lines);
@@ -352,7 +352,7 @@ void tst_xYellabl::linesShownOnlyWithoutCaption()
     QCOMPARE(finished(label), expected);
 }
 
-void tst_xYellabl::alignmentPlacesText_data()
+void TestXYellabl::alignmentPlacesText_data()
 {
     QTest::addColumn<TAlignment>("alignment");
     QTest::newRow("left") << TAlignment::taLeftJustify;
@@ -360,7 +360,7 @@ void tst_xYellabl::alignmentPlacesText_data()
     QTest::newRow("right") << TAlignment::taRightJustify;
 }
 
-void tst_xYellabl::alignmentPlacesText()
+void TestXYellabl::alignmentPlacesText()
 {
     QFETCH(TAlignment, alignment);
     TxYellowLabel label;
@@ -390,14 +390,14 @@ void tst_xYellabl::alignmentPlacesText()
     }
 }
 
-void tst_xYellabl::laterFontChangesAreDrawn_data()
+void TestXYellabl::laterFontChangesAreDrawn_data()
 {
     QTest::addColumn<bool>("throughParent");
     QTest::newRow("the label's own font") << false;
     QTest::newRow("the parent's font") << true;
 }
 
-void tst_xYellabl::laterFontChangesAreDrawn()
+void TestXYellabl::laterFontChangesAreDrawn()
 {
     QFETCH(bool, throughParent);
     const QFont large = TFont(QStringLiteral("Liberation Serif"), 12).ToQFont();
@@ -426,7 +426,7 @@ void tst_xYellabl::laterFontChangesAreDrawn()
     QCOMPARE(Render(*label, 1.0), expected);
 }
 
-void tst_xYellabl::detailNoteTextTakesTwoLines_data()
+void TestXYellabl::detailNoteTextTakesTwoLines_data()
 {
     QTest::addColumn<qreal>("dpr");
     QTest::newRow("100 %") << 1.0;
@@ -434,7 +434,7 @@ void tst_xYellabl::detailNoteTextTakesTwoLines_data()
 }
 
 // The detail dialog's note, 275 x 38 in Tahoma 8 pt: its text was written for two lines.
-void tst_xYellabl::detailNoteTextTakesTwoLines()
+void TestXYellabl::detailNoteTextTakesTwoLines()
 {
     QFETCH(qreal, dpr);
     TxYellowLabel label;
@@ -457,5 +457,5 @@ void tst_xYellabl::detailNoteTextTakesTwoLines()
     QVERIFY2(last < 30 * n - 1, qPrintable(QString::number(last)));
 }
 
-QTEST_MAIN(tst_xYellabl)
+QTEST_MAIN(TestXYellabl)
 #include "tst_yellabl.moc"
