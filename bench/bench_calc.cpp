@@ -1,6 +1,7 @@
 // The formula calculator on an 8 MB formula, once flat and once with its body nested in as many
 // groups as the calculator allows. Goals: the nested formula about as fast as the flat one, and
 // the memory either needs a small multiple of the text, whatever the depth.
+#include "bench/BenchMemory.h"
 #include "calc/xCalc.h"
 
 #include <QString>
@@ -27,17 +28,6 @@ QString Formula(int depth)
         text += QStringLiteral("+1");
     text += QString(depth, u')');
     return text;
-}
-
-double ResidentBytes()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE));
 }
 
 // Lets the next getrusage report the peak from now on rather than the process's peak so far.

@@ -1,6 +1,7 @@
 // Opening the town's subscriber table (1,000,000 records, file to record set) with the
 // project's block reader and, for comparison, with pxlib's PX_get_record and PX_get_data_*.
 // Goals: the whole table under 0.5 s; the loaded record set under 3x the file size.
+#include "bench/BenchMemory.h"
 #include "bench/TownGenerator.h"
 #include "db/paradox/ParadoxCodePage.h"
 #include "db/paradox/ParadoxReader.h"
@@ -26,18 +27,6 @@ QString TownTable()
     return path;
 }
 
-// Resident memory of the process, in bytes.
-double Resident()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE));
-}
-
 template <typename Reader> void Measure(benchmark::State &state, Reader read)
 {
     const QString path = TownTable();
@@ -45,9 +34,9 @@ template <typename Reader> void Measure(benchmark::State &state, Reader read)
     double memory = 0, residentGrowth = 0;
     int rows = 0;
     for (auto _ : state) {
-        const double before = Resident();
+        const double before = ResidentBytes();
         std::unique_ptr<TRecordSet> set = read(path);
-        residentGrowth = Resident() - before;
+        residentGrowth = ResidentBytes() - before;
         rows = set->RowCount();
         memory = double(set->MemoryUsage());
         benchmark::DoNotOptimize(set.get());
