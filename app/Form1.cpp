@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/ComboLists.h"
+#include "app/GridSettingsMemory.h"
 #include "app/TStatusBar.h"
 #include "app/TvgDBLookupCombo.h"
 #include "core/TColor.h"
@@ -12,8 +13,12 @@
 #include "db/dataset/TField.h"
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
+#include "grid/TPopupMenu.h"
 #include "grid/mmDBGrid.h"
+#include "settings/xAppRegistry.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -157,6 +162,9 @@ void TForm1::CreateComponents()
     DBGrid1->SetShowCheckBoxes(false);
     DBGrid1->SetUseSorting(false);
     TApplication::SetWidgetHint(DBGrid1, QStringLiteral("|Таблица результата"));
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    FGridMemory = std::make_unique<TGridSettingsMemory>(*DBGrid1);
+    AddRememberSettingsItem(WindowMenu());
 
     StatusBar1 = new TStatusBar(this);
     StatusBar1->SetPanels({{60, Qt::AlignHCenter}, {60, Qt::AlignHCenter}, {50, Qt::AlignLeft}});
@@ -181,6 +189,32 @@ void TForm1::resizeEvent(QResizeEvent *event)
     StatusBar1->setGeometry(0, height() - StatusBarHeight, width(), StatusBarHeight);
     DBGrid1->setGeometry(GridMargin, 55, std::max(100, width() - 2 * GridMargin),
         std::max(50, height() - 55 - StatusBarHeight - GridMargin));
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FGridMemory->SaveShown();
+    QWidget::closeEvent(event);
+}
+
+QMenu *TForm1::WindowMenu()
+{
+    if (QMenu *menu = DBGrid1->PopupMenu(); menu && menu != DBGrid1->DefaultPopupMenu())
+        return menu;
+    auto *menu = new TPopupMenu(this);
+    DBGrid1->SetPopupMenu(menu);
+    return menu;
+}
+
+// Off unless the user switched it on in an earlier run; without a settings store it cannot be.
+void TForm1::AddRememberSettingsItem(QMenu *menu)
+{
+    RememberSettingsItem = menu->addAction(QStringLiteral("Запоминать установки таблицы"));
+    RememberSettingsItem->setCheckable(true);
+    RememberSettingsItem->setChecked(FGridMemory->Enabled());
+    RememberSettingsItem->setEnabled(AppRegistry != nullptr);
+    connect(RememberSettingsItem, &QAction::toggled, this,
+        [this](bool checked) { FGridMemory->SetEnabled(checked); });
 }
 
 QString TForm1::FolderPath(const QString &subPath) const
@@ -217,12 +251,15 @@ void TForm1::FormCreate()
     Table1->Open();
     DBGrid1->SetDataSource(DSource1);
     DBGridGor();
+    FGridMemory->KindShown(TGridSettingsMemory::StreetKind);
 }
 
 void TForm1::CBox1Change()
 {
     const int mode = CBox1->currentIndex();
     const ModeSettings &settings = SettingsOf(mode);
+    // While the result still has its columns.
+    FGridMemory->KindLeaving();
     AliasPath(settings.Folder, settings.LookupConnection, settings.LookupTable);
     DBLCombo1->SetLookupSource(DSource2);
     DBLCombo1->SetLookupField(settings.KeyField);
@@ -234,6 +271,7 @@ void TForm1::CBox1Change()
         Table1->Open();
         DBGrid1->SetDataSource(DSource1);
         DBGridGor();
+        FGridMemory->KindShown(TGridSettingsMemory::StreetKind);
     }
     DBLCombo1->resize(settings.ComboWidth, DBLCombo1->height());
     DBLCombo1->show();
@@ -268,6 +306,7 @@ void TForm1::DBLCombo1Change()
         Query1->Open();
         DBGrid1->SetDataSource(DSource3);
         DBGridGor();
+        FGridMemory->KindShown(TGridSettingsMemory::StreetKind);
         break;
     }
     case ModeOrganisation: {
@@ -288,6 +327,7 @@ void TForm1::DBLCombo1Change()
         SetCaptions(
             {QStringLiteral("Телефон"), QStringLiteral("Должность"), QStringLiteral("Отдел")});
         DBGrid1->show();
+        FGridMemory->KindShown(TGridSettingsMemory::OrganisationKind);
         break;
     }
     case ModeDistrict: {
@@ -301,6 +341,7 @@ void TForm1::DBLCombo1Change()
             QStringLiteral("Дом"), QStringLiteral("Квартира")});
         DBGrid1->show();
         DBGrid1->setFocus();
+        FGridMemory->KindShown(TGridSettingsMemory::ExchangeKind);
         break;
     }
     }
@@ -308,19 +349,21 @@ void TForm1::DBLCombo1Change()
 
 // The grid keeps the columns of a result reopened with the same fields, in the order the user
 // moved them to; a caption given by column index belongs to the result's field of that index.
+// A field the user hid has no column (nullptr): its caption must not land on another one.
 TColumn *TForm1::ResultColumn(int index) const
 {
     TDBGridColumns &columns = DBGrid1->Columns();
     const TDataSet *result = DBGrid1->DataSet();
     if (result && result->Active() && index >= 0 && index < result->FieldCount())
-        if (TColumn *column = columns.FindColumn(result->Fields(index)->FieldName()))
-            return column;
+        return columns.FindColumn(result->Fields(index)->FieldName());
     return columns.Items(index); // past the last column: the list's index error
 }
 
 void TForm1::SetCaption(int index, const QString &caption)
 {
     TColumn *column = ResultColumn(index);
+    if (!column)
+        return;
     column->Title().SetCaption(caption);
     column->Title().SetAlignment(TAlignment::taCenter);
 }
@@ -335,7 +378,8 @@ void TForm1::DBGridGor()
 {
     SetCaption(0, QStringLiteral("Абонент"));
     SetCaption(1, QStringLiteral("Телефон"));
-    ResultColumn(2)->SetVisible(false); // the street code
+    if (TColumn *streetCode = ResultColumn(2))
+        streetCode->SetVisible(false);
     SetCaption(3, QStringLiteral("Дом"));
     SetCaption(4, QStringLiteral("Квартира"));
 }

@@ -2,13 +2,17 @@
 
 #include <QString>
 #include <QWidget>
+#include <memory>
 
+class QAction;
 class QComboBox;
+class QMenu;
 class QLabel;
 class QTimer;
 class TDatabase;
 class TDataSource;
 class TColumn;
+class TGridSettingsMemory;
 class TQuery;
 class TStatusBar;
 class TTable;
@@ -53,8 +57,13 @@ public:
     // The full path of a folder written as "Data\Gorod".
     QString FolderPath(const QString &subPath) const;
 
+    // The window's menu item that keeps the grid's settings between runs.
+    QAction *RememberSettingsItem = nullptr;
+    TGridSettingsMemory &GridMemory() const { return *FGridMemory; }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void CreateComponents();
@@ -63,7 +72,11 @@ private:
     void SetCaption(int index, const QString &caption);
     void SetCaptions(const QStringList &captions);
     void ScheduleClock();
+    // The menu the grid opens with the window's own items above the grid's.
+    QMenu *WindowMenu();
+    void AddRememberSettingsItem(QMenu *menu);
 
     QString FDataFolder;
     QTimer *FClock;
+    std::unique_ptr<TGridSettingsMemory> FGridMemory;
 };
