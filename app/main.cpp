@@ -12,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace {
 
@@ -45,10 +46,26 @@ int main(int argc, char *argv[])
         QStringLiteral("Read the directory tables from DIR (holding Gorod, Main, Org, Region)."),
         QStringLiteral("DIR"));
     parser.addOption(dataOption);
+    const QCommandLineOption quitOption(QStringLiteral("quit-after-start"),
+        QStringLiteral("Open the window on the data, then quit: the exit status is 0 when the "
+                       "directory opened without an error (a check of an installation)."));
+    parser.addOption(quitOption);
     parser.addPositionalArgument(QStringLiteral("/E"),
         QStringLiteral("Erase the stored settings before the window opens."),
         QStringLiteral("[/E]"));
     parser.process(app);
+    const bool quitAfterStart = parser.isSet(quitOption);
+    // With --quit-after-start nobody is there to close a message box: the text goes to the
+    // terminal instead.
+    bool failed = false;
+    const auto tell = [&](QMessageBox::Icon icon, const QString &text) {
+        if (!quitAfterStart) {
+            QMessageBox(icon, TApplication::Title(), text).exec();
+            return;
+        }
+        failed = failed || icon == QMessageBox::Critical;
+        qCritical().noquote() << text;
+    };
 
     // The settings store comes first: "/E" must erase the stored settings before anything
     // reads them. Without a store the directory still works; it just remembers nothing.
@@ -56,8 +73,7 @@ int main(int argc, char *argv[])
     try {
         registry = std::make_unique<TxAppRegistry>(std::make_unique<TFileRegistry>());
     } catch (const Exception &e) {
-        QMessageBox::warning(nullptr, TApplication::Title(),
-            QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
+        tell(QMessageBox::Warning, QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
     }
     TranslationDictionary = nullptr;
     TDateFormatsForRun dateFormats;
@@ -66,19 +82,32 @@ int main(int argc, char *argv[])
     InstallConditionsDialog();
     InstallDetailDialog();
 
-    const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),
-        QCoreApplication::applicationDirPath(), QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR));
+    // The installed copy lies where the install put it relative to the program, whatever the
+    // prefix was.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const TDataFolderSearch data = FindDataFolder(parser.value(dataOption), programFolder.path(),
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR))));
     if (data.Found.isEmpty()) {
         QStringList places;
         for (const QString &candidate : data.Candidates)
             places << QDir::toNativeSeparators(candidate);
-        QMessageBox::critical(nullptr, TApplication::Title(),
+        tell(QMessageBox::Critical,
             QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n")
                 + places.join(QLatin1Char('\n')));
         return 1;
     }
 
+    if (quitAfterStart) {
+        app.SetExceptionSink([&](const QString &message) { tell(QMessageBox::Critical, message); });
+        qInfo().noquote() << "Data folder:" << data.Found;
+    }
     TForm1 form(data.Found);
     form.show();
+    if (quitAfterStart) {
+        QTimer::singleShot(0, &form, [&] {
+            form.close();
+            app.exit(failed ? 1 : 0);
+        });
+    }
     return app.exec();
 }
