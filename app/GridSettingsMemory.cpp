@@ -182,9 +182,12 @@ void TGridSettingsMemory::Save(const QString &kind)
         return;
     const QString key = KindKey(kind);
     try {
+        // One write of the store for the whole look.
+        TRegistryUpdate update(store->Backend());
         SaveLook(*store, key);
         SaveColumns(*store, key);
         SaveConditions(*store, key);
+        update.Commit();
     } catch (const std::exception &e) {
         // Losing the look is no reason to interrupt what the user is doing.
         qWarning().noquote() << "The grid settings cannot be saved:" << e.what();

@@ -351,6 +351,11 @@ QString TFileRegistry::TargetFilePath() const
 
 TFileRegistry::TImage TFileRegistry::Load() const
 {
+    return FUpdateImage ? *FUpdateImage : LoadFile();
+}
+
+TFileRegistry::TImage TFileRegistry::LoadFile() const
+{
     TImage image;
     QFile file(FFilePath);
     if (!file.exists())
@@ -438,8 +443,53 @@ void TFileRegistry::SetAsideDamaged(const TImage &image) const
         qPrintable(QDir::toNativeSeparators(aside)));
 }
 
+void TFileRegistry::BeginUpdate()
+{
+    if (FUpdateDepth > 0) {
+        ++FUpdateDepth;
+        return;
+    }
+    const QString folder = QFileInfo(FFilePath).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw ERegistryException(WithPath(QStringLiteral("Cannot create the folder %1"), folder));
+    auto lock = std::make_unique<TFileLock>(LockFilePath());
+    if (!lock->TryLock(FLockTimeout))
+        throw ERegistryException(WithPath(
+            QStringLiteral("The settings file %1 is locked by another program"), FFilePath));
+    TImage image = LoadFile();
+    // A damaged file reads as empty; it is set aside only when something is written.
+    if (image.Damaged)
+        image = TImage();
+    FUpdateChanged = false;
+    FUpdateLock = std::move(lock);
+    FUpdateImage = std::move(image);
+    FUpdateDepth = 1;
+}
+
+void TFileRegistry::EndUpdate(bool commit)
+{
+    if (FUpdateDepth == 0 || --FUpdateDepth > 0)
+        return;
+    const TImage image = std::move(*FUpdateImage);
+    const bool changed = FUpdateChanged;
+    FUpdateImage.reset();
+    // The lock goes whatever happens below.
+    const std::unique_ptr<TFileLock> lock = std::move(FUpdateLock);
+    if (!commit || !changed)
+        return;
+    const TImage onDisk = LoadFile();
+    if (onDisk.Damaged)
+        SetAsideDamaged(onDisk);
+    Save(image);
+}
+
 void TFileRegistry::Change(const std::function<bool(TImage &)> &change)
 {
+    if (FUpdateImage) {
+        if (change(*FUpdateImage))
+            FUpdateChanged = true;
+        return;
+    }
     const QString folder = QFileInfo(FFilePath).absolutePath();
     if (!QDir().mkpath(folder))
         throw ERegistryException(WithPath(QStringLiteral("Cannot create the folder %1"), folder));
@@ -447,7 +497,7 @@ void TFileRegistry::Change(const std::function<bool(TImage &)> &change)
     if (!lock.TryLock(FLockTimeout))
         throw ERegistryException(WithPath(
             QStringLiteral("The settings file %1 is locked by another program"), FFilePath));
-    TImage image = Load();
+    TImage image = LoadFile();
     if (image.Damaged) {
         SetAsideDamaged(image);
         image = TImage();

@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <functional>
+#include <optional>
+
+class TFileLock;
 
 // The per-user store where there is no registry: one JSON file in the user's configuration
 // folder holding the keys, their values and value types. Each change is applied under a lock
@@ -32,6 +35,9 @@ public:
     std::unique_ptr<TRegistryKey> OpenKey(const QString &path, bool canCreate) override;
     bool KeyExists(const QString &path) override;
     void DeleteKey(const QString &path) override;
+    // The lock is held from the outermost BeginUpdate to its EndUpdate.
+    void BeginUpdate() override;
+    void EndUpdate(bool commit) override;
 
     // What the file holds at one moment. Entries this version does not understand are kept as
     // they are and written back unchanged.
@@ -46,7 +52,9 @@ public:
 private:
     friend class TFileRegistryKey;
 
+    // What the file holds, or the grouped changes while an update is open.
     TImage Load() const;
+    TImage LoadFile() const;
     // Takes the lock, loads the file, applies change and writes the file when change says it
     // changed something. Raises ERegistryException when any step fails.
     void Change(const std::function<bool(TImage &)> &change);
@@ -56,4 +64,8 @@ private:
 
     QString FFilePath;
     int FLockTimeout = 5000;
+    int FUpdateDepth = 0;
+    std::unique_ptr<TFileLock> FUpdateLock;
+    std::optional<TImage> FUpdateImage;
+    bool FUpdateChanged = false;
 };

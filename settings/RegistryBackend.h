@@ -64,4 +64,41 @@ public:
     virtual bool KeyExists(const QString &path) = 0;
     // Removes the key with all its sub-keys and values; an absent key is not an error.
     virtual void DeleteKey(const QString &path) = 0;
+
+    // Groups the changes made until the matching EndUpdate, so that a store kept in a file writes
+    // them in one step (and others see all of them or none). Calls nest; only the outermost
+    // EndUpdate writes, and only when commit is set: otherwise the grouped changes are dropped.
+    // BeginUpdate and EndUpdate raise ERegistryException when the store cannot be locked or
+    // written.
+    virtual void BeginUpdate() { }
+    virtual void EndUpdate(bool /*commit*/) { }
+};
+
+// Groups the changes made while it lives (BeginUpdate); Commit writes them, and leaving the scope
+// without Commit (an exception on the way) drops them.
+class TRegistryUpdate
+{
+public:
+    explicit TRegistryUpdate(TRegistryBackend &backend)
+        : FBackend(backend)
+    {
+        FBackend.BeginUpdate();
+    }
+    ~TRegistryUpdate()
+    {
+        if (!FDone)
+            FBackend.EndUpdate(false);
+    }
+    TRegistryUpdate(const TRegistryUpdate &) = delete;
+    TRegistryUpdate &operator=(const TRegistryUpdate &) = delete;
+
+    void Commit()
+    {
+        FDone = true;
+        FBackend.EndUpdate(true);
+    }
+
+private:
+    TRegistryBackend &FBackend;
+    bool FDone = false;
 };

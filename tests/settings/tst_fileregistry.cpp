@@ -406,6 +406,44 @@ private slots:
         QVERIFY(!(TFileStamp::Of(StorePath()) == before));
     }
 
+    // A grouped update is one write: others see every change of it or none.
+    void groupedChangesAreWrittenTogetherOrNotAtAll_data()
+    {
+        QTest::addColumn<bool>("commit");
+        QTest::newRow("committed") << true;
+        QTest::newRow("dropped (an exception on the way)") << false;
+    }
+    void groupedChangesAreWrittenTogetherOrNotAtAll()
+    {
+        QFETCH(bool, commit);
+        const QString gone = Key + QStringLiteral("\\Gone");
+        TFileRegistry store(StorePath());
+        store.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 1);
+        store.OpenKey(gone, true)->WriteInteger(QStringLiteral("V"), 1);
+        TFileRegistry other(StorePath());
+        {
+            TRegistryUpdate update(store);
+            TRegistryUpdate nested(store);
+            store.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 2);
+            store.OpenKey(Key + QStringLiteral("\\New"), true)->WriteString("T", "x");
+            store.DeleteKey(gone);
+            nested.Commit();
+            // Inside the update its changes are there; outside, not yet.
+            QCOMPARE(store.OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), 2);
+            QVERIFY(!store.KeyExists(gone));
+            QCOMPARE(other.OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), 1);
+            QVERIFY(other.KeyExists(gone));
+            if (commit)
+                update.Commit();
+        }
+        QCOMPARE(other.OpenKey(Key, false)->ReadInteger(QStringLiteral("V")), commit ? 2 : 1);
+        QCOMPARE(other.KeyExists(Key + QStringLiteral("\\New")), commit);
+        QCOMPARE(other.KeyExists(gone), !commit);
+        // The lock is free again.
+        other.SetLockTimeout(0);
+        other.OpenKey(Key, true)->WriteInteger(QStringLiteral("V"), 3);
+    }
+
     // Beside the store: what a killed writer left goes at the next write; the user's files,
     // copies of the store among them, stay.
     void leftoversOfKilledWritersGoButOtherFilesStay()
