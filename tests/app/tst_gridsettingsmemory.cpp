@@ -3,12 +3,12 @@
 #include "app/GridSettingsMemory.h"
 #include "app/TvgDBLookupCombo.h"
 #include "conditions/mmDBGridCondition.h"
-#include "db/dataset/TField.h"
-#include "db/dataset/TTable.h"
+#include "db/dataset/TDataSet.h"
 #include "grid/mmDBGrid.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
 
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -23,23 +23,37 @@ Q_DECLARE_METATYPE(TGridCheck)
 namespace {
 constexpr TColor Red = 0x0000FF;
 constexpr TColor Green = 0x00FF00;
+const QString Street = TGridSettingsMemory::StreetKind;
 
-std::unique_ptr<TCondition> TelephoneCondition(const QString &testedField)
+TCondition *Condition(const QString &field)
 {
-    auto condition = std::make_unique<TCondition>();
-    condition->FieldName = testedField;
+    auto *condition = new TCondition;
+    condition->FieldName = field;
     condition->Operation = TConditionOperation::coContains;
     condition->Value1 = QStringLiteral("2");
     condition->UseColor = true;
     condition->Color = Green;
-    condition->ShowInFields << testedField;
+    condition->ShowInFields << field;
     return condition;
 }
 
-bool Shown(TmmDBGrid &grid, const QString &fieldName)
+bool Shown(TmmDBGrid &grid, const char *field)
 {
-    const TColumn *column = grid.Columns().FindColumn(fieldName);
+    const TColumn *column = grid.Columns().FindColumn(QLatin1String(field));
     return column && column->Visible();
+}
+
+int Width(TmmDBGrid &grid, const char *field)
+{
+    return grid.Columns().FindColumn(QLatin1String(field))->Width();
+}
+
+QAction *Item(QMenu *menu, const QString &caption)
+{
+    for (QAction *action : menu->actions())
+        if (action->text() == caption)
+            return action;
+    return nullptr;
 }
 } // namespace
 
@@ -69,59 +83,31 @@ class TestGridSettingsMemory : public QObject
         FStore.reset();
         Start(parameters);
     }
+    TmmDBGrid &Grid() { return *FForm->DBGrid1; }
 
-    // Puts a result of the kind on the grid the way the user does.
+    // Puts a result of the kind on the grid the way the user does: the category, then the
+    // first entry of the list (the sample data have the first exchange's table).
     void ShowKind(const QString &kind)
     {
-        if (kind == TGridSettingsMemory::StreetKind)
-            return; // the window opens on the town table
-        const int mode = kind == TGridSettingsMemory::OrganisationKind ? TForm1::ModeOrganisation
-                                                                       : TForm1::ModeDistrict;
+        const int mode = kind == Street                     ? TForm1::ModeCity
+            : kind == TGridSettingsMemory::OrganisationKind ? TForm1::ModeOrganisation
+                                                            : TForm1::ModeDistrict;
         FForm->CBox1->setCurrentIndex(mode);
         FForm->CBox1Change();
-        if (mode == TForm1::ModeOrganisation) {
+        if (mode != TForm1::ModeCity)
             FForm->DBLCombo1->ChooseRow(0);
-            return;
-        }
-        // An exchange whose table the sample data have.
-        TTable *lookup = FForm->Table2;
-        for (int row = 0; row < lookup->RecordCount(); ++row) {
-            QString table;
-            {
-                TActiveRecordGuard guard(lookup, row);
-                table = QStringLiteral("/Tel_k%1.db")
-                            .arg(lookup->FieldByName(QStringLiteral("K_s"))->AsString());
-            }
-            if (QFileInfo::exists(FForm->FolderPath(QStringLiteral("Data\\Region")) + table)) {
-                FForm->DBLCombo1->ChooseRow(row);
-                return;
-            }
-        }
-        QFAIL("no result of that kind in the sample data");
     }
 
     QMenu *RightClickGrid()
     {
-        TmmDBGrid *grid = FForm->DBGrid1;
-        const QPoint at(grid->viewport()->width() / 2, 30);
-        QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, at);
-        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
-            QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
-            QTest::ignoreMessage(
-                QtWarningMsg, "This plugin does not support grabbing the keyboard");
-        }
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
-        QCoreApplication::sendEvent(grid->viewport(), &event);
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        return menu ? menu : grid->PopupMenu();
-    }
-
-    static QAction *Item(QMenu *menu, const QString &caption)
-    {
-        for (QAction *action : menu->actions())
-            if (action->text() == caption)
-                return action;
-        return nullptr;
+        QWidget *cells = Grid().viewport();
+        const QPoint at(cells->width() / 2, 30);
+        QTest::mouseClick(cells, Qt::RightButton, {}, at);
+        QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
+        QTest::ignoreMessage(QtWarningMsg, "This plugin does not support grabbing the keyboard");
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, cells->mapToGlobal(at));
+        QCoreApplication::sendEvent(cells, &event);
+        return qobject_cast<QMenu *>(QApplication::activePopupWidget());
     }
 
 private slots:
@@ -149,22 +135,17 @@ private slots:
         QTest::addColumn<bool>("remember");
         QTest::addColumn<TGridChange>("change");
         QTest::addColumn<TGridCheck>("found");
-
         const TGridChange redStripe = [](TmmDBGrid &g) { g.SetStripeOne(Red); };
-        const TGridCheck stripeIsRed = [](TmmDBGrid &g) { return g.StripeOne() == Red; };
         QTest::newRow("stripe colour, street")
-            << TGridSettingsMemory::StreetKind << true << redStripe << stripeIsRed;
-        QTest::newRow("switched off: the next run has the defaults")
-            << TGridSettingsMemory::StreetKind << false << redStripe
-            << TGridCheck(
-                   [](TmmDBGrid &g) { return g.StripeOne() == TmmDBGrid::DefaultStripeOne; });
-        QTest::newRow("fonts and switches, organisation")
+            << Street << true << redStripe
+            << TGridCheck([](TmmDBGrid &g) { return g.StripeOne() == Red; });
+        QTest::newRow("switched off: the defaults")
+            << Street << false << redStripe << TGridCheck([](TmmDBGrid &g) {
+                   return g.StripeOne() == TmmDBGrid::DefaultStripeOne;
+               });
+        QTest::newRow("font and switches, organisation")
             << TGridSettingsMemory::OrganisationKind << true << TGridChange([](TmmDBGrid &g) {
-                   TFont font = g.Font();
-                   font.SetName(QStringLiteral("Arial"));
-                   font.SetSize(14);
-                   font.SetStyle(int(TFontStyle::fsItalic));
-                   g.SetFont(font);
+                   g.SetFont(TFont(QStringLiteral("Arial"), 14, int(TFontStyle::fsItalic)));
                    g.SetStriped(false);
                    g.SetScaleColumns(true);
                })
@@ -175,24 +156,25 @@ private slots:
                });
         QTest::newRow("conditions, exchange")
             << TGridSettingsMemory::ExchangeKind << true << TGridChange([](TmmDBGrid &g) {
-                   g.Conditions().Add(TelephoneCondition(QStringLiteral("TELE")).release());
+                   g.Conditions().Add(Condition(QStringLiteral("TELE")));
                    g.SetConditionalFormatting(true);
                })
             << TGridCheck([](TmmDBGrid &g) {
-                   return g.ConditionalFormatting() && g.Conditions().Count() == 1
-                       && g.Conditions()[0]->FieldName == QLatin1String("TELE")
-                       && g.Conditions()[0]->Operation == TConditionOperation::coContains
-                       && g.Conditions()[0]->UseColor && g.Conditions()[0]->Color == Green
-                       && g.Conditions()[0]->ShowInFields == QStringList {"TELE"};
+                   const TCondition *c = g.Conditions().Count() == 1 ? g.Conditions()[0] : nullptr;
+                   return g.ConditionalFormatting() && c && c->FieldName == QLatin1String("TELE")
+                       && c->Operation == TConditionOperation::coContains && c->UseColor
+                       && c->Color == Green && c->ShowInFields == QStringList {"TELE"};
                });
-        QTest::newRow("a hidden column and a width, street")
-            << TGridSettingsMemory::StreetKind << true << TGridChange([](TmmDBGrid &g) {
+        // The window's captions go to their own fields while the hidden one is away.
+        QTest::newRow("hidden field and a width, street")
+            << Street << true << TGridChange([](TmmDBGrid &g) {
                    g.SetFieldsVisible({}, {g.DataSet()->FindField(QStringLiteral("ADR_K"))});
-                   g.Columns().FindColumn(QStringLiteral("FAM"))->SetWidth(222);
+                   g.Columns().FindColumn(QStringLiteral("TELE"))->SetWidth(222);
                })
             << TGridCheck([](TmmDBGrid &g) {
-                   return !Shown(g, QStringLiteral("ADR_K")) && Shown(g, QStringLiteral("ADR_D"))
-                       && g.Columns().FindColumn(QStringLiteral("FAM"))->Width() == 222;
+                   return !Shown(g, "ADR_K") && Shown(g, "ADR_D") && Width(g, "TELE") == 222
+                       && g.Columns().FindColumn(QStringLiteral("DAT_UST"))->Title().Caption()
+                       == QLatin1String("DAT_UST");
                });
     }
     void settingsComeBackInTheNextRun()
@@ -203,31 +185,14 @@ private slots:
         QFETCH(TGridCheck, found);
         FForm->RememberSettingsItem->setChecked(remember);
         ShowKind(kind);
-        change(*FForm->DBGrid1);
-        // Leaving a kind for another keeps it as closing the window does.
-        if (kind != TGridSettingsMemory::StreetKind) {
-            FForm->CBox1->setCurrentIndex(TForm1::ModeCity);
-            FForm->CBox1Change();
-        }
+        change(Grid());
+        // Leaving a kind keeps it, as closing the window does.
+        if (kind != Street)
+            ShowKind(Street);
         Restart();
         QCOMPARE(FForm->RememberSettingsItem->isChecked(), remember);
         ShowKind(kind);
-        QVERIFY(found(*FForm->DBGrid1));
-        QVERIFY(FErrors.isEmpty());
-    }
-
-    // The window's captions land on their own columns while the user's hidden field is away.
-    void captionsSkipAHiddenField()
-    {
-        FForm->RememberSettingsItem->setChecked(true);
-        TmmDBGrid &grid = *FForm->DBGrid1;
-        grid.SetFieldsVisible({}, {grid.DataSet()->FindField(QStringLiteral("FAM"))});
-        Restart();
-        FForm->CBox1->setCurrentIndex(TForm1::ModeCity);
-        FForm->CBox1Change();
-        QVERIFY(!Shown(*FForm->DBGrid1, QStringLiteral("FAM")));
-        QCOMPARE(FForm->DBGrid1->Columns().FindColumn(QStringLiteral("TELE"))->Title().Caption(),
-            QStringLiteral("Телефон"));
+        QVERIFY(found(Grid()));
         QVERIFY(FErrors.isEmpty());
     }
 
@@ -241,64 +206,49 @@ private slots:
     {
         QFETCH(bool, byEraseSwitch);
         FForm->RememberSettingsItem->setChecked(true);
-        FForm->DBGrid1->SetStripeTwo(Red);
-        if (byEraseSwitch) {
-            Restart({QStringLiteral("/e")});
-        } else {
+        Grid().SetStripeTwo(Red);
+        if (!byEraseSwitch) {
             Restart();
-            QCOMPARE(FForm->DBGrid1->StripeTwo(), Red);
+            QCOMPARE(Grid().StripeTwo(), Red);
             FForm->RememberSettingsItem->setChecked(false);
-            Restart();
         }
+        Restart({byEraseSwitch ? QStringLiteral("/e") : QString()});
         QVERIFY(!FForm->RememberSettingsItem->isChecked());
-        QCOMPARE(FForm->DBGrid1->StripeTwo(), TmmDBGrid::DefaultStripeTwo);
-        QVERIFY(!FStore->Backend().KeyExists(
-            FStore->AppKey() + FForm->GridMemory().GridKey() + QStringLiteral("\\Street")));
+        QCOMPARE(Grid().StripeTwo(), TmmDBGrid::DefaultStripeTwo);
+        QVERIFY(!FStore->Backend().KeyExists(FStore->AppKey() + FForm->GridMemory().GridKey()));
     }
 
     // One damaged value costs that value only; the window opens without an error.
     void damagedEntryIsSkipped_data()
     {
         QTest::addColumn<QString>("subKey"); // below the street kind's key
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("text"); // written as a string over what was saved
+        QTest::addColumn<QString>("value"); // overwritten with a text
         QTest::addColumn<TGridCheck>("found");
-        const TGridCheck stripeOneDefault
-            = [](TmmDBGrid &g) { return g.StripeOne() == TmmDBGrid::DefaultStripeOne; };
-        QTest::newRow("colour that is no colour") << ""
-                                                  << "StripeOne"
-                                                  << "rosy" << stripeOneDefault;
-        QTest::newRow("switch stored as text")
+        QTest::newRow("colour that is no colour")
             << ""
-            << "Striped"
-            << "0" << TGridCheck([](TmmDBGrid &g) { return g.Striped(); });
-        QTest::newRow("font size stored as text")
-            << ""
-            << "Font\\Size"
-            << "big" << TGridCheck([](TmmDBGrid &g) { return g.Font().Name() != "Courier New"; });
-        QTest::newRow("width stored as text")
-            << "\\Columns"
-            << "FAM.Width"
-            << "wide" << TGridCheck([](TmmDBGrid &g) {
-                   return g.Columns().FindColumn(QStringLiteral("FAM"))->Width() != 222;
+            << "StripeOne" << TGridCheck([](TmmDBGrid &g) {
+                   return g.StripeOne() == TmmDBGrid::DefaultStripeOne;
                });
+        QTest::newRow("font size as text")
+            << ""
+            << "Font\\Size" << TGridCheck([](TmmDBGrid &g) {
+                   return g.Font().Name() != QLatin1String("Courier New");
+               });
+        QTest::newRow("width as text")
+            << "\\Columns"
+            << "TELE.Width" << TGridCheck([](TmmDBGrid &g) { return Width(g, "TELE") != 222; });
         QTest::newRow("field gone")
             << "\\Columns"
-            << "GONE.Visible"
-            << "" << TGridCheck([](TmmDBGrid &g) {
-                   return g.Columns().FindColumn(QStringLiteral("FAM"))->Width() == 222;
-               });
+            << "GONE.Visible" << TGridCheck([](TmmDBGrid &g) { return Width(g, "TELE") == 222; });
         QTest::newRow("unknown operation")
             << "\\Conditions\\0"
-            << "Operation"
-            << "" << TGridCheck([](TmmDBGrid &g) {
+            << "Operation" << TGridCheck([](TmmDBGrid &g) {
                    return g.Conditions().Count() == 1
                        && g.Conditions()[0]->FieldName == QLatin1String("TELE");
                });
         QTest::newRow("tested field gone")
             << "\\Conditions\\1"
-            << "FieldName"
-            << "GONE" << TGridCheck([](TmmDBGrid &g) {
+            << "FieldName" << TGridCheck([](TmmDBGrid &g) {
                    return g.Conditions().Count() == 1
                        && g.Conditions()[0]->FieldName == QLatin1String("FAM");
                });
@@ -307,67 +257,58 @@ private slots:
     {
         QFETCH(QString, subKey);
         QFETCH(QString, value);
-        QFETCH(QString, text);
         QFETCH(TGridCheck, found);
         FForm->RememberSettingsItem->setChecked(true);
-        TmmDBGrid &grid = *FForm->DBGrid1;
-        TFont font = grid.Font();
-        font.SetName(QStringLiteral("Courier New"));
-        grid.SetFont(font);
-        grid.SetStripeOne(Green);
-        grid.SetStriped(false);
-        grid.SetStripeTwo(Red);
-        grid.Columns().FindColumn(QStringLiteral("FAM"))->SetWidth(222);
-        grid.Conditions().Add(TelephoneCondition(QStringLiteral("FAM")).release());
-        grid.Conditions().Add(TelephoneCondition(QStringLiteral("TELE")).release());
-        const QString gridKey = FForm->GridMemory().GridKey();
+        Grid().SetFont(TFont(QStringLiteral("Courier New"), 9));
+        Grid().SetStripeOne(Green);
+        Grid().SetStripeTwo(Red);
+        Grid().Columns().FindColumn(QStringLiteral("TELE"))->SetWidth(222);
+        Grid().Conditions().Add(Condition(QStringLiteral("FAM")));
+        Grid().Conditions().Add(Condition(QStringLiteral("TELE")));
+        const QString key = FForm->GridMemory().GridKey() + QStringLiteral("\\Street") + subKey;
         FForm->close();
         FForm.reset();
-        const QString key = gridKey + QStringLiteral("\\Street") + subKey;
         if (value == QLatin1String("Operation"))
             FStore->WriteInteger(key, value, 42);
         else
-            FStore->WriteString(key, value, text);
+            FStore->WriteString(key, value, QStringLiteral("GONE"));
 
         QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!Stored grid setting)")));
         FStore.reset();
         Start();
         QVERIFY(FErrors.isEmpty());
-        QVERIFY(found(*FForm->DBGrid1));
-        QCOMPARE(FForm->DBGrid1->StripeTwo(), Red); // the rest came back
+        QVERIFY(found(Grid()));
+        QCOMPARE(Grid().StripeTwo(), Red); // the rest came back
     }
 
     // The user's way: the window's menu switches it on, the grid's menu changes the grid, and
     // the next run has both.
     void menuItemKeepsWhatTheGridMenuChanged()
     {
+        const QString rememberCaption = QStringLiteral("Запоминать установки таблицы");
+        const QString gridCaption = QStringLiteral("Установки таблицы");
+        const QString scaleCaption = QStringLiteral("Растягивать колонки");
         FForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
         QMenu *menu = RightClickGrid();
-        QAction *remember = Item(menu, QStringLiteral("Запоминать установки таблицы"));
-        QVERIFY(remember);
-        QVERIFY(!remember->isChecked());
+        QVERIFY(menu);
         // The window's item stands above the grid's.
-        QCOMPARE(menu->actions().indexOf(remember), 0);
-        remember->trigger();
+        QCOMPARE(menu->actions().indexOf(Item(menu, rememberCaption)), 0);
+        QVERIFY(!Item(menu, rememberCaption)->isChecked());
+        Item(menu, rememberCaption)->trigger();
         menu->hide();
 
         menu = RightClickGrid();
-        QMenu *gridItems = QMenu::menuInAction(Item(menu, QStringLiteral("Установки таблицы")));
-        QVERIFY(gridItems);
-        QAction *scale = Item(gridItems, QStringLiteral("Растягивать колонки"));
-        QVERIFY(scale);
-        scale->trigger();
+        Item(QMenu::menuInAction(Item(menu, gridCaption)), scaleCaption)->trigger();
         menu->hide();
-        QVERIFY(FForm->DBGrid1->ScaleColumns());
+        QVERIFY(Grid().ScaleColumns());
 
         Restart();
         FForm->show();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
         menu = RightClickGrid();
-        QVERIFY(Item(menu, QStringLiteral("Запоминать установки таблицы"))->isChecked());
-        gridItems = QMenu::menuInAction(Item(menu, QStringLiteral("Установки таблицы")));
-        QVERIFY(Item(gridItems, QStringLiteral("Растягивать колонки"))->isChecked());
+        QVERIFY(Item(menu, rememberCaption)->isChecked());
+        QVERIFY(Item(QMenu::menuInAction(Item(menu, gridCaption)), scaleCaption)->isChecked());
         menu->hide();
         QVERIFY(FErrors.isEmpty());
     }
@@ -380,4 +321,5 @@ int main(int argc, char *argv[])
     TestGridSettingsMemory test;
     return QTest::qExec(&test, argc, argv);
 }
+
 #include "tst_gridsettingsmemory.moc"
