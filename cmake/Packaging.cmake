@@ -11,8 +11,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/phonebook.svg
 set(CPACK_PACKAGE_NAME phonebook)
 set(CPACK_PACKAGE_VENDOR "Tarnwell Software")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Telephone directory of Verbolinsk and its district")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Pick a street, an organisation or a district exchange and read the matching telephone numbers in a grid with striped rows, conditional formatting, column search and sorting. Comes with the sample directory tables.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Pick a street, an organisation or a district exchange and read the matching"
+    "telephone numbers in a grid with striped rows, conditional formatting, column"
+    "search and sorting. Comes with the sample directory tables.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
