@@ -13,6 +13,7 @@
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
 #include "grid/mmDBGrid.h"
+#include "i18n/zrMultilingualSupport.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -96,6 +97,7 @@ TForm1::~TForm1() = default;
 void TForm1::CreateComponents()
 {
     setWindowTitle(QStringLiteral("Телефонный справочник г.Верболинск и района"));
+    zrMultilingualSupport1 = new TzrMultilingualSupport(this);
     resize(ClientWidth, ClientHeight);
     setMinimumSize(400, 200);
     QPalette pal = palette();
@@ -227,7 +229,7 @@ void TForm1::CBox1Change()
     DBLCombo1->SetLookupSource(DSource2);
     DBLCombo1->SetLookupField(settings.KeyField);
     DBLCombo1->SetLookupDisplay(settings.DisplayField);
-    Label4->setText(settings.Label);
+    Label4->setText(TranslateText(settings.Label));
     Label4->adjustSize();
     if (mode == ModeCity) {
         Table1->SetTableName(QStringLiteral("kvtel_1.DB"));
@@ -321,7 +323,7 @@ TColumn *TForm1::ResultColumn(int index) const
 void TForm1::SetCaption(int index, const QString &caption)
 {
     TColumn *column = ResultColumn(index);
-    column->Title().SetCaption(caption);
+    column->Title().SetCaption(TranslateText(caption));
     column->Title().SetAlignment(TAlignment::taCenter);
 }
 

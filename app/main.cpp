@@ -1,16 +1,19 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
 #include "app/Form1.h"
+#include "app/InterfaceLanguage.h"
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
 #include "dialogs/mmDBGridDetail.h"
 #include "i18n/TranslationDictionary.h"
+#include "i18n/zrMultilingualSupport.h"
 #include "search/mmDBSearch.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -32,6 +35,34 @@ private:
     TFormatSettings FSaved;
 };
 
+// The dictionary of the run's interface language, installed for the run and taken away at its
+// end. A dictionary that cannot be used is reported once; the program then runs in Russian.
+class TDictionaryForRun
+{
+public:
+    TDictionaryForRun(const QString &language, bool givenNow, TxAppRegistry *registry)
+    {
+        const QString installedShare
+            = QFileInfo(QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR)).absolutePath();
+        try {
+            FDictionary = OpenDictionary(language,
+                DictionaryCandidates(QCoreApplication::applicationDirPath(), installedShare));
+            if (givenNow)
+                RememberInterfaceLanguage(language, registry);
+        } catch (const Exception &e) {
+            QMessageBox box(
+                QMessageBox::Warning, TApplication::Title(), e.Message(), QMessageBox::Ok);
+            box.setDetailedText(e.Detail());
+            box.exec();
+        }
+        TranslationDictionary = FDictionary.get();
+    }
+    ~TDictionaryForRun() { TranslationDictionary = nullptr; }
+
+private:
+    std::unique_ptr<TTranslationDictionary> FDictionary;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -45,6 +76,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Read the directory tables from DIR (holding Gorod, Main, Org, Region)."),
         QStringLiteral("DIR"));
     parser.addOption(dataOption);
+    const QCommandLineOption languageOption(QStringLiteral("lang"),
+        QStringLiteral("Show the interface in LANGUAGE (a language of the translation dictionary, "
+                       "e.g. eng; rus is the program's own). The choice is remembered."),
+        QStringLiteral("LANGUAGE"));
+    parser.addOption(languageOption);
     parser.addPositionalArgument(QStringLiteral("/E"),
         QStringLiteral("Erase the stored settings before the window opens."),
         QStringLiteral("[/E]"));
@@ -60,6 +96,8 @@ int main(int argc, char *argv[])
             QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
     }
     TranslationDictionary = nullptr;
+    const QString language = ChooseInterfaceLanguage(parser.value(languageOption), registry.get());
+    TDictionaryForRun dictionary(language, parser.isSet(languageOption), registry.get());
     TDateFormatsForRun dateFormats;
     // The grid's commands open the dialogs of the libraries above it.
     InstallColumnSearch();
@@ -73,7 +111,8 @@ int main(int argc, char *argv[])
         for (const QString &candidate : data.Candidates)
             places << QDir::toNativeSeparators(candidate);
         QMessageBox::critical(nullptr, TApplication::Title(),
-            QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n")
+            TranslateText(
+                QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n"))
                 + places.join(QLatin1Char('\n')));
         return 1;
     }
