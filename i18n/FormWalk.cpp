@@ -3,6 +3,7 @@
 #include "i18n/zrMultilingualSupport.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QVariant>
@@ -74,6 +75,8 @@ const TClassRow ClassTable[] = {
     {"QAction", true, {{TTextKind::Text, "text"}, {TTextKind::Text, "statusTip"}}},
     {"QToolButton", true, {{TTextKind::Text, "text"}}},
     {"TColorCombo", true, {{TTextKind::Text, "ColorButtonText"}}},
+    // The window's status bar: only its hint.
+    {"TStatusBar", true, {}},
 };
 
 bool RowMatches(const TClassRow &row, const QObject *object)
@@ -220,6 +223,12 @@ void TranslateComponentTexts(
             continue;
         for (const TTextSlot &slot : row.Texts)
             TranslateSlot(component, slot, translate);
-        return;
+        break;
     }
+    // A one-line label grows to its translation, as the dialogs' auto-sized labels would:
+    // English is often longer than the Russian it replaces. The note label sizes itself.
+    auto *label = qobject_cast<QLabel *>(component);
+    if (label && !label->inherits("TxYellowLabel") && !label->wordWrap()
+        && label->sizeHint().width() > label->width())
+        label->resize(label->sizeHint().width(), label->height());
 }
