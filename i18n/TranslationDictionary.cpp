@@ -24,7 +24,7 @@ int CompareNormal(const QString &a, const QString &b)
 
 // The source-language key of a phrase. A context sorted for one source language and searched
 // with another may hold phrases without that language: they give an empty key, which never
-// matches a text (empty texts are not looked up), and the bisection still ends.
+// matches (empty keys are not looked up), and the bisection still ends.
 QString PhraseKey(const TPhrase &phrase, int sourceId)
 {
     const QString *text = PhraseText(phrase, sourceId);
@@ -221,6 +221,8 @@ void TTranslationDictionary::Prepare(TTranslationContext &context, int sourceId)
 bool TTranslationDictionary::LookUp(
     TTranslationContext &context, const QString &key, int sourceId, int targetId, QString &result)
 {
+    if (key.isEmpty())
+        return false;
     qsizetype low = 0;
     qsizetype high = context.Phrases.size() - 1;
     while (low <= high) {

@@ -31,29 +31,13 @@ class TestInterfaceLanguage : public QObject
     }
 
 private slots:
-    void commandLineWinsAndIsRemembered_data()
+    void givenLanguageWinsAndIsRemembered()
     {
-        QTest::addColumn<QString>("remembered");
-        QTest::addColumn<QString>("given");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("nothing anywhere") << QString() << QString() << QString();
-        QTest::newRow("remembered") << "eng" << QString() << "eng";
-        QTest::newRow("given beats remembered") << "eng"
-                                                << " rus "
-                                                << "rus";
-    }
-
-    void commandLineWinsAndIsRemembered()
-    {
-        QFETCH(QString, remembered);
-        QFETCH(QString, given);
-        QFETCH(QString, expected);
-        QFile::remove(FRoot.filePath(QStringLiteral("registry.json")));
-        RememberInterfaceLanguage(remembered, Store().get());
-        const QString chosen = ChooseInterfaceLanguage(given, Store().get());
-        QCOMPARE(chosen, expected);
-        RememberInterfaceLanguage(chosen, Store().get());
-        QCOMPARE(ChooseInterfaceLanguage(QString(), Store().get()), expected);
+        QCOMPARE(ChooseInterfaceLanguage(QString(), Store().get()), QString());
+        RememberInterfaceLanguage(QStringLiteral("eng"), Store().get());
+        QCOMPARE(ChooseInterfaceLanguage(QString(), Store().get()), QStringLiteral("eng"));
+        QCOMPARE(
+            ChooseInterfaceLanguage(QStringLiteral(" rus "), Store().get()), QStringLiteral("rus"));
     }
 
     void dictionaryIsFoundOrRefusedClearly_data()
@@ -62,7 +46,6 @@ private slots:
         QTest::addColumn<QByteArray>("besideProgram");
         QTest::addColumn<QByteArray>("installed");
         QTest::addColumn<QString>("result"); // "none", "installed", "beside" or a message part
-        QTest::newRow("no language") << QString() << QByteArray() << QByteArray() << "none";
         QTest::newRow("the forms' own language") << "RUS" << QByteArray() << QByteArray() << "none";
         QTest::newRow("beside the program first")
             << "eng" << EnglishDictionary << QByteArray("{") << "beside";
