@@ -2,14 +2,12 @@
 
 #include "core/Exception.h"
 #include "core/TFont.h"
+#include "i18n/FormWalk.h"
+#include "i18n/zrMultilingualSupport.h"
 
 #include <QEvent>
 #include <QMessageBox>
 #include <QWidget>
-
-namespace {
-const char HintProperty[] = "phonebookHint";
-} // namespace
 
 TApplication::TApplication(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -22,7 +20,7 @@ TApplication::TApplication(int &argc, char **argv)
 
 QString TApplication::Title()
 {
-    return QStringLiteral("Телефонный справочник");
+    return TranslateText(QStringLiteral("Телефонный справочник"));
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)
@@ -41,7 +39,8 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 void TApplication::HandleException(const std::exception &e)
 {
     const auto *own = dynamic_cast<const Exception *>(&e);
-    const QString message = own ? own->Message() : QString::fromLocal8Bit(e.what());
+    // Fixed messages are translated whole; one that carries a name or a number stays as it is.
+    const QString message = TranslateText(own ? own->Message() : QString::fromLocal8Bit(e.what()));
     if (FExceptionSink) {
         FExceptionSink(message);
         return;
@@ -74,7 +73,7 @@ QString TApplication::GetLongHint(const QString &hint)
 
 void TApplication::SetWidgetHint(QWidget *widget, const QString &hint)
 {
-    widget->setProperty(HintProperty, hint);
+    widget->setProperty(ControlHintProperty, hint);
     widget->setToolTip(GetShortHint(hint));
 }
 
@@ -97,7 +96,7 @@ void TApplication::TrackHint(QObject *receiver, QEvent *event)
         widget = widget->parentWidget();
     }
     for (QWidget *w = widget; w; w = w->parentWidget()) {
-        const QVariant hint = w->property(HintProperty);
+        const QVariant hint = w->property(ControlHintProperty);
         if (hint.isValid()) {
             SetHint(GetLongHint(hint.toString()));
             return;

@@ -16,6 +16,7 @@
 #include "grid/TPopupMenu.h"
 #include "grid/mmDBGrid.h"
 #include "settings/xAppRegistry.h"
+#include "i18n/zrMultilingualSupport.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -101,6 +102,7 @@ TForm1::~TForm1() = default;
 void TForm1::CreateComponents()
 {
     setWindowTitle(QStringLiteral("Телефонный справочник г.Верболинск и района"));
+    zrMultilingualSupport1 = new TzrMultilingualSupport(this);
     resize(ClientWidth, ClientHeight);
     setMinimumSize(400, 200);
     QPalette pal = palette();
@@ -264,7 +266,7 @@ void TForm1::CBox1Change()
     DBLCombo1->SetLookupSource(DSource2);
     DBLCombo1->SetLookupField(settings.KeyField);
     DBLCombo1->SetLookupDisplay(settings.DisplayField);
-    Label4->setText(settings.Label);
+    Label4->setText(TranslateText(settings.Label));
     Label4->adjustSize();
     if (mode == ModeCity) {
         Table1->SetTableName(QStringLiteral("kvtel_1.DB"));
@@ -364,7 +366,7 @@ void TForm1::SetCaption(int index, const QString &caption)
     TColumn *column = ResultColumn(index);
     if (!column)
         return;
-    column->Title().SetCaption(caption);
+    column->Title().SetCaption(TranslateText(caption));
     column->Title().SetAlignment(TAlignment::taCenter);
 }
 

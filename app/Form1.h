@@ -18,6 +18,7 @@ class TStatusBar;
 class TTable;
 class TmmDBGrid;
 class TvgDBLookupCombo;
+class TzrMultilingualSupport;
 
 // The directory window: a category, a lookup list of streets, organisations or district
 // exchanges, and the grid of the matching telephone numbers.
@@ -53,6 +54,7 @@ public:
     TDataSource *DSource1;
     TDataSource *DSource2;
     TDataSource *DSource3;
+    TzrMultilingualSupport *zrMultilingualSupport1;
 
     // The full path of a folder written as "Data\Gorod".
     QString FolderPath(const QString &subPath) const;

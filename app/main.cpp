@@ -1,16 +1,19 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
 #include "app/Form1.h"
+#include "app/InterfaceLanguage.h"
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
 #include "dialogs/mmDBGridDetail.h"
 #include "i18n/TranslationDictionary.h"
+#include "i18n/zrMultilingualSupport.h"
 #include "search/mmDBSearch.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -33,6 +36,34 @@ private:
     TFormatSettings FSaved;
 };
 
+// The dictionary of the run's interface language, installed for the run and taken away at its
+// end. A dictionary that cannot be used is reported once; the program then runs in Russian.
+class TDictionaryForRun
+{
+public:
+    TDictionaryForRun(const QString &language, bool givenNow, TxAppRegistry *registry)
+    {
+        const QString installedShare
+            = QFileInfo(QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR)).absolutePath();
+        try {
+            FDictionary = OpenDictionary(language,
+                DictionaryCandidates(QCoreApplication::applicationDirPath(), installedShare));
+            if (givenNow)
+                RememberInterfaceLanguage(language, registry);
+        } catch (const Exception &e) {
+            QMessageBox box(
+                QMessageBox::Warning, TApplication::Title(), e.Message(), QMessageBox::Ok);
+            box.setDetailedText(e.Detail());
+            box.exec();
+        }
+        TranslationDictionary = FDictionary.get();
+    }
+    ~TDictionaryForRun() { TranslationDictionary = nullptr; }
+
+private:
+    std::unique_ptr<TTranslationDictionary> FDictionary;
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -50,6 +81,11 @@ int main(int argc, char *argv[])
         QStringLiteral("Open the window on the data, then quit: the exit status is 0 when the "
                        "directory opened without an error (a check of an installation)."));
     parser.addOption(quitOption);
+    const QCommandLineOption languageOption(QStringLiteral("lang"),
+        QStringLiteral("Show the interface in LANGUAGE (a language of the translation dictionary, "
+                       "e.g. eng; rus is the program's own). The choice is remembered."),
+        QStringLiteral("LANGUAGE"));
+    parser.addOption(languageOption);
     parser.addPositionalArgument(QStringLiteral("/E"),
         QStringLiteral("Erase the stored settings before the window opens."),
         QStringLiteral("[/E]"));
@@ -76,6 +112,8 @@ int main(int argc, char *argv[])
         tell(QMessageBox::Warning, QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
     }
     TranslationDictionary = nullptr;
+    const QString language = ChooseInterfaceLanguage(parser.value(languageOption), registry.get());
+    TDictionaryForRun dictionary(language, parser.isSet(languageOption), registry.get());
     TDateFormatsForRun dateFormats;
     // The grid's commands open the dialogs of the libraries above it.
     InstallColumnSearch();
@@ -92,7 +130,8 @@ int main(int argc, char *argv[])
         for (const QString &candidate : data.Candidates)
             places << QDir::toNativeSeparators(candidate);
         tell(QMessageBox::Critical,
-            QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n")
+            TranslateText(
+                QStringLiteral("Не найдена папка с данными справочника.\nИскали здесь:\n"))
                 + places.join(QLatin1Char('\n')));
         return 1;
     }

@@ -191,7 +191,7 @@ void TfrmDetail::LoadDetail(QStringList &lines)
 void TfrmDetail::CheckFormat(const QString &format)
 {
     if (!format.isEmpty() && !format.contains(Placeholder))
-        throw EDetailFormatError(QStringLiteral("Строка не содержит \"%s\"!"));
+        throw EDetailFormatError(TranslateText(QStringLiteral("Строка не содержит \"%s\"!")));
 }
 
 void TfrmDetail::SelectCurrent()

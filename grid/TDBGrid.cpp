@@ -1237,3 +1237,15 @@ void TDBGrid::focusOutEvent(QFocusEvent *event)
     QTableView::focusOutEvent(event);
     Invalidate();
 }
+
+QStringList TDBGrid::FieldDisplayLabels() const
+{
+    const TDataSet *dataSet = DataSet();
+    return dataSet ? dataSet->FieldDisplayLabels() : QStringList();
+}
+
+void TDBGrid::SetFieldDisplayLabels(const QStringList &labels)
+{
+    if (TDataSet *dataSet = DataSet())
+        dataSet->SetFieldDisplayLabels(labels);
+}

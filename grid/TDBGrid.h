@@ -64,6 +64,8 @@ enum class TGridState : int { gsNormal = 0, gsRowSizing = 2, gsColSizing = 3 };
 class TDBGrid : public QTableView
 {
     Q_OBJECT
+    // The labels of the bound dataset's fields while it is open; for translation.
+    Q_PROPERTY(QStringList FieldDisplayLabels READ FieldDisplayLabels WRITE SetFieldDisplayLabels)
 public:
     explicit TDBGrid(QWidget *parent = nullptr);
     ~TDBGrid() override;
@@ -78,6 +80,8 @@ public:
     void SetDataSource(TDataSource *source);
     // The dataset behind the data source, or nullptr.
     TDataSet *DataSet() const;
+    QStringList FieldDisplayLabels() const;
+    void SetFieldDisplayLabels(const QStringList &labels);
     // The data source has a dataset and it is open.
     bool DataLinkActive() const;
 

@@ -1,5 +1,6 @@
 #include "i18n/zrMultilingualSupport.h"
 
+#include "i18n/FormWalk.h"
 #include "i18n/TranslationDictionary.h"
 
 #include <QEvent>
@@ -55,6 +56,22 @@ void TzrMultilingualSupport::TranslateComponents(bool recollect)
 {
     if (TranslationDictionary)
         TranslationDictionary->TranslateComponents(*this, recollect);
+}
+
+void TzrMultilingualSupport::CollectComponents()
+{
+    FCollected = CollectTranslatableComponents(OwnerForm());
+}
+
+int TzrMultilingualSupport::SourceLanguageId() const
+{
+    int id = -1;
+    return TranslationDictionary->FindLanguage(FLanguage, id) ? id : -1;
+}
+
+int TzrMultilingualSupport::TargetLanguageId() const
+{
+    return TranslationDictionary->CurrentLanguageId();
 }
 
 QString TzrMultilingualSupport::CollationName() const

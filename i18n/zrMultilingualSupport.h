@@ -41,6 +41,12 @@ public:
     void OwnerFormShow(QObject *sender);
     // One translation run, handed to the dictionary; only meaningful while one is installed.
     void TranslateComponents(bool recollect);
+    // Rebuilds the list of components a translation run walks: the owner form and what it holds.
+    void CollectComponents();
+    // The ids of the form's current language and of the dictionary's; asked only while a
+    // dictionary is installed.
+    int SourceLanguageId() const;
+    int TargetLanguageId() const;
 
     // The collation for ORDER BY clauses: the dictionary's for its language, else "PXW_CYRL".
     QString CollationName() const;

@@ -178,8 +178,8 @@ void TmmDBSearch::Execute()
         + field->DisplayLabel() + QLatin1Char('"'));
     dialog.SetColor(FColorDialog);
     dialog.SetSearching(false);
-    dialog.btnFind->SetCaption(QStringLiteral("&Поиск"));
-    dialog.btnCancel->SetCaption(QStringLiteral("&Закрыть"));
+    dialog.btnFind->SetCaption(TranslateText(QStringLiteral("&Поиск")));
+    dialog.btnCancel->SetCaption(TranslateText(QStringLiteral("&Закрыть")));
     dialog.cbMatchCase->setChecked(FSearchOptions.Contains(TSearchOption::soCaseSensitive));
     dialog.cbWholeField->setChecked(FSearchOptions.Contains(TSearchOption::soWholeFieldOnly));
     dialog.rgDirection->SetItemIndex(ItemFromStart);
@@ -258,8 +258,8 @@ void TmmDBSearch::DoSearch()
         failure = QString::fromLocal8Bit(e.what());
     }
 
-    dialog.btnFind->SetCaption(QStringLiteral("&Поиск"));
-    dialog.btnCancel->SetCaption(QStringLiteral("&Закрыть"));
+    dialog.btnFind->SetCaption(TranslateText(QStringLiteral("&Поиск")));
+    dialog.btnCancel->SetCaption(TranslateText(QStringLiteral("&Закрыть")));
     FSearching = false;
     dialog.SetSearching(false);
     ProcessUiEvents();

@@ -1,5 +1,7 @@
 #include "widgets/ColCB.h"
 
+#include "i18n/zrMultilingualSupport.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFontMetrics>
@@ -21,7 +23,8 @@ TColorDialogHook &DefaultColorDialog()
 
 std::optional<TColor> SystemColorDialog(TColor initial, QWidget *parent)
 {
-    const QColor chosen = QColorDialog::getColor(ToQColor(initial), parent, QStringLiteral("Цвет"));
+    const QColor chosen
+        = QColorDialog::getColor(ToQColor(initial), parent, TranslateText(QStringLiteral("Цвет")));
     if (!chosen.isValid())
         return std::nullopt;
     return FromQColor(chosen);

@@ -128,6 +128,7 @@ private:
 class TColorCombo : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(QString ColorButtonText READ ColorButtonText WRITE SetColorButtonText)
 
 public:
     explicit TColorCombo(QWidget *parent = nullptr);

@@ -48,6 +48,7 @@ enum class TGlyphLayout : int {
 class TmBitButton : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
 public:
     static constexpr TColor DefaultLightBkgr = 9741733; // RGB 165, 165, 148

@@ -92,6 +92,7 @@ private:
 class TmmRadioGroup : public QGroupBox
 {
     Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
 
 public:
     static constexpr int MaxColumns = 16;

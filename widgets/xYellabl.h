@@ -29,6 +29,8 @@ public:
 class TxYellowLabel : public QLabel
 {
     Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(QStringList Lines READ Lines WRITE SetLines)
 
 public:
     static constexpr TColor DefaultColor = 12648447; // RGB 255, 255, 192

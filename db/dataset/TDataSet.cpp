@@ -148,6 +148,23 @@ TField *TDataSet::FieldByName(const QString &name) const
     throw EDatabaseError(QStringLiteral("%1: Field '%2' not found").arg(DescribeForErrors(), name));
 }
 
+QStringList TDataSet::FieldDisplayLabels() const
+{
+    QStringList labels;
+    if (Active())
+        for (int i = 0; i < FieldCount(); ++i)
+            labels << Fields(i)->DisplayLabel();
+    return labels;
+}
+
+void TDataSet::SetFieldDisplayLabels(const QStringList &labels)
+{
+    if (!Active())
+        return;
+    for (int i = 0; i < FieldCount() && i < labels.size(); ++i)
+        Fields(i)->SetDisplayLabel(labels[i]);
+}
+
 int TDataSet::RecordCount() const
 {
     return FRows ? FRows->RowCount() : 0;

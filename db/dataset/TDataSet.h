@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct TBookmark
 class TDataSet : public QObject
 {
     Q_OBJECT
+    Q_PROPERTY(QStringList FieldDisplayLabels READ FieldDisplayLabels WRITE SetFieldDisplayLabels)
 public:
     explicit TDataSet(QObject *parent = nullptr);
     ~TDataSet() override;
@@ -48,6 +50,9 @@ public:
     TField *Fields(int index) const;
     TField *FindField(const QString &name) const; // ignores letter case; nullptr when absent
     TField *FieldByName(const QString &name) const; // raises when absent
+    // The display label of every field while open, in field order; for translation.
+    QStringList FieldDisplayLabels() const;
+    void SetFieldDisplayLabels(const QStringList &labels);
 
     int RecordCount() const;
     bool IsEmpty() const { return RecordCount() == 0; }

@@ -17,6 +17,8 @@ inline QStringList CutOffTexts(const QWidget *form)
 {
     QStringList cut;
     const auto check = [&cut](const QWidget *w, QString text, const QFont &font, int extra) {
+        if (text.isEmpty())
+            return;
         const QFontMetrics fm(font);
         const bool wraps
             = qobject_cast<const QLabel *>(w) && static_cast<const QLabel *>(w)->wordWrap();
