@@ -2,6 +2,11 @@
 
 #include "app/Application.h"
 #include "app/ComboLists.h"
+#include "app/ResultExport.h"
+#include "app/ResultPrint.h"
+#include "app/ResultTable.h"
+#include "app/ResultText.h"
+#include "app/SaveFile.h"
 #include "app/TStatusBar.h"
 #include "app/TvgDBLookupCombo.h"
 #include "core/TColor.h"
@@ -12,8 +17,11 @@
 #include "db/dataset/TField.h"
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
+#include "grid/TPopupMenu.h"
 #include "grid/mmDBGrid.h"
+#include "i18n/zrMultilingualSupport.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -157,6 +165,7 @@ void TForm1::CreateComponents()
     DBGrid1->SetShowCheckBoxes(false);
     DBGrid1->SetUseSorting(false);
     TApplication::SetWidgetHint(DBGrid1, QStringLiteral("|Таблица результата"));
+    CreateResultMenu();
 
     StatusBar1 = new TStatusBar(this);
     StatusBar1->SetPanels({{60, Qt::AlignHCenter}, {60, Qt::AlignHCenter}, {50, Qt::AlignLeft}});
@@ -358,4 +367,102 @@ void TForm1::ScheduleClock()
 {
     const int msecIntoSecond = QTime::currentTime().msec();
     FClock->start(1000 - msecIntoSecond + 1);
+}
+
+// The result's menu -------------------------------------------------------------------------
+
+void TForm1::CreateResultMenu()
+{
+    FResultMenu = new TPopupMenu(this);
+    AddApplicationItems(FResultMenu);
+    // Runs after the grid has put its items back below the window's.
+    FResultMenu->OnPopup = [this](QObject *) { EnableApplicationItems(); };
+    DBGrid1->SetPopupMenu(FResultMenu);
+}
+
+void TForm1::AddApplicationItems(QMenu *menu)
+{
+    auto add = [this, menu](const QString &caption, void (TForm1::*command)()) {
+        QAction *action = menu->addAction(TranslateText(caption));
+        connect(action, &QAction::triggered, this, command);
+        return action;
+    };
+    FCopyCell = add(QStringLiteral("Копировать"), &TForm1::CopyCell);
+    FCopyCell->setShortcut(QKeySequence::Copy);
+    // The key copies while the grid has the focus; elsewhere it is the focused control's.
+    FCopyCell->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    DBGrid1->addAction(FCopyCell);
+    FCopyRow = add(QStringLiteral("Копировать строку"), &TForm1::CopyRow);
+    FCopyAll = add(QStringLiteral("Копировать всё"), &TForm1::CopyAll);
+    menu->addSeparator();
+    FExport = add(QStringLiteral("Экспорт..."), &TForm1::ExportResult);
+    FPrint = add(QStringLiteral("Печать..."), &TForm1::PrintResult);
+    menu->addSeparator();
+    // The window's checkable settings items go here, just above the grid's own settings.
+}
+
+void TForm1::EnableApplicationItems()
+{
+    const TResultTable result(*DBGrid1);
+    const bool open = DBGrid1->DataLinkActive();
+    const bool onRecord = result.CurrentRow() >= 0;
+    FCopyCell->setEnabled(onRecord);
+    FCopyRow->setEnabled(onRecord);
+    FCopyAll->setEnabled(open);
+    FExport->setEnabled(open);
+    FPrint->setEnabled(open);
+}
+
+void TForm1::CopyCell()
+{
+    const TResultTable result(*DBGrid1);
+    if (result.CurrentRow() >= 0)
+        QGuiApplication::clipboard()->setText(ResultText::Cell(result));
+}
+
+void TForm1::CopyRow()
+{
+    const TResultTable result(*DBGrid1);
+    if (result.CurrentRow() >= 0)
+        QGuiApplication::clipboard()->setText(ResultText::Row(result));
+}
+
+void TForm1::CopyAll()
+{
+    if (DBGrid1->DataLinkActive())
+        QGuiApplication::clipboard()->setText(ResultText::All(TResultTable(*DBGrid1)));
+}
+
+void TForm1::ExportResult()
+{
+    if (!DBGrid1->DataLinkActive())
+        return;
+    const QString fileName = SaveFileName(this,
+        {TranslateText(QStringLiteral("Экспорт")), LookedUp(),
+            TranslateText(QStringLiteral("Текст CSV (*.csv)")), QStringLiteral("csv")});
+    if (!fileName.isEmpty())
+        ExportResultCsv(TResultTable(*DBGrid1), fileName);
+}
+
+void TForm1::PrintResult()
+{
+    if (!DBGrid1->DataLinkActive())
+        return;
+    const TResultTable result(*DBGrid1);
+    const TResultPrinter printer(result, ResultHeading(),
+        FormatDateTime(FormatSettings().LongDateFormat, QDateTime::currentDateTime()),
+        TPrintLook::Of(*DBGrid1));
+    ShowPrintPreview(this, printer);
+}
+
+QString TForm1::LookedUp() const
+{
+    const QString chosen = DBLCombo1->isHidden() ? QString() : DBLCombo1->DisplayValue();
+    return chosen.isEmpty() ? CBox1->currentText().trimmed() : chosen;
+}
+
+QString TForm1::ResultHeading() const
+{
+    const bool chosen = !DBLCombo1->isHidden() && !DBLCombo1->DisplayValue().isEmpty();
+    return chosen ? Label4->text() + QStringLiteral(": ") + LookedUp() : LookedUp();
 }

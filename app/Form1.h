@@ -3,13 +3,16 @@
 #include <QString>
 #include <QWidget>
 
+class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QTimer;
 class TDatabase;
 class TDataSource;
 class TColumn;
 class TQuery;
+class TPopupMenu;
 class TStatusBar;
 class TTable;
 class TmmDBGrid;
@@ -34,6 +37,16 @@ public:
     void DBGridGor();
     void IdleProc();
     void StatHint();
+
+    // The window's own commands on the result, the items above the grid's in its menu.
+    void CopyCell();
+    void CopyRow();
+    void CopyAll();
+    void ExportResult();
+    void PrintResult();
+    // What the result shows, for its printed heading: the chosen entry after its kind
+    // ("Улица: ..."), or the category while none is chosen.
+    QString ResultHeading() const;
 
     // The components, for the program and its tests.
     QComboBox *CBox1;
@@ -63,7 +76,19 @@ private:
     void SetCaption(int index, const QString &caption);
     void SetCaptions(const QStringList &captions);
     void ScheduleClock();
+    // The result grid's menu: the window's items, then the grid's, which it adds itself.
+    void CreateResultMenu();
+    void AddApplicationItems(QMenu *menu);
+    void EnableApplicationItems();
+    // The chosen entry's text, or the category's while none is chosen.
+    QString LookedUp() const;
 
     QString FDataFolder;
     QTimer *FClock;
+    TPopupMenu *FResultMenu = nullptr;
+    QAction *FCopyCell = nullptr;
+    QAction *FCopyRow = nullptr;
+    QAction *FCopyAll = nullptr;
+    QAction *FExport = nullptr;
+    QAction *FPrint = nullptr;
 };
