@@ -14,6 +14,7 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 #include <cmath>
 
@@ -30,6 +31,7 @@ constexpr qreal FootLines = 1.8;
 constexpr qreal CellPaddingChars = 0.6;
 const QMarginsF PageMarginsMm(15, 15, 15, 15);
 const QColor RuleColor(150, 150, 150);
+constexpr qreal PreviewScreenShare = 0.8;
 
 QFont PrintFont(const TFont &font)
 {
@@ -223,6 +225,10 @@ void ShowPrintPreview(QWidget *parent, const TResultPrinter &printer)
     device.setPageMargins(PageMarginsMm, QPageLayout::Millimeter);
     QPrintPreviewDialog dialog(&device, parent);
     dialog.setWindowTitle(TranslateText(QStringLiteral("Предварительный просмотр")));
+    // Its own default size leaves the page small and, at large scales, hides the toolbar's last
+    // buttons: take most of the screen instead.
+    if (const QScreen *screen = (parent ? parent : &dialog)->screen())
+        dialog.resize(screen->availableGeometry().size() * PreviewScreenShare);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
         [&printer](QPrinter *target) { printer.Print(*target); });
     if (auto *tools = dialog.findChild<QToolBar *>()) {
