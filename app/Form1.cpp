@@ -377,6 +377,11 @@ void TForm1::CreateResultMenu()
     AddApplicationItems(FResultMenu);
     // Runs after the grid has put its items back below the window's.
     FResultMenu->OnPopup = [this](QObject *) { EnableApplicationItems(); };
+    // A disabled item would also disable its key until the next opening.
+    connect(FResultMenu, &QMenu::aboutToHide, this, [this] {
+        for (QAction *action : {FCopyCell, FCopyRow, FCopyAll, FExport, FPrint})
+            action->setEnabled(true);
+    });
     DBGrid1->SetPopupMenu(FResultMenu);
 }
 

@@ -120,11 +120,6 @@ TResultPrinter::TPageLayout TResultPrinter::LayOut(const QPagedPaintDevice &devi
     return layout;
 }
 
-int TResultPrinter::PageCount(const QPagedPaintDevice &device) const
-{
-    return LayOut(device).PageCount;
-}
-
 void TResultPrinter::Print(QPagedPaintDevice &device) const
 {
     const TPageLayout layout = LayOut(device);

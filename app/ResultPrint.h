@@ -33,7 +33,6 @@ public:
     TResultPrinter(const TResultTable &table, QString heading, QString date, TPrintLook look);
 
     const QString &Heading() const { return FHeading; }
-    int PageCount(const QPagedPaintDevice &device) const;
     // Paints every page on the device; raises Exception when it cannot be painted on (a
     // printer that refuses the job).
     void Print(QPagedPaintDevice &device) const;
