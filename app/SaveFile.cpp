@@ -41,7 +41,7 @@ QString FileNameOf(const QString &text)
 {
     static const QRegularExpression unsafe(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]+"));
     QString name = QString(text).replace(unsafe, QStringLiteral(" ")).simplified();
-    return name.isEmpty() ? QStringLiteral("result") : name;
+    return name.isEmpty() ? TranslateText(QStringLiteral("Результат")) : name;
 }
 
 [[noreturn]] void RaiseWriteError(const QString &fileName, const QString &reason)
