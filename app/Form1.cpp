@@ -3,6 +3,11 @@
 #include "app/Application.h"
 #include "app/ComboLists.h"
 #include "app/GridSettingsMemory.h"
+#include "app/ResultExport.h"
+#include "app/ResultPrint.h"
+#include "app/ResultTable.h"
+#include "app/ResultText.h"
+#include "app/SaveFile.h"
 #include "app/TStatusBar.h"
 #include "app/TvgDBLookupCombo.h"
 #include "core/TColor.h"
@@ -15,10 +20,11 @@
 #include "db/dataset/TTable.h"
 #include "grid/TPopupMenu.h"
 #include "grid/mmDBGrid.h"
-#include "settings/xAppRegistry.h"
 #include "i18n/zrMultilingualSupport.h"
+#include "settings/xAppRegistry.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -166,7 +172,7 @@ void TForm1::CreateComponents()
     TApplication::SetWidgetHint(DBGrid1, QStringLiteral("|Таблица результата"));
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     FGridMemory = std::make_unique<TGridSettingsMemory>(*DBGrid1);
-    AddRememberSettingsItem(WindowMenu());
+    CreateResultMenu();
 
     StatusBar1 = new TStatusBar(this);
     StatusBar1->SetPanels({{60, Qt::AlignHCenter}, {60, Qt::AlignHCenter}, {50, Qt::AlignLeft}});
@@ -199,19 +205,11 @@ void TForm1::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-QMenu *TForm1::WindowMenu()
-{
-    if (QMenu *menu = DBGrid1->PopupMenu(); menu && menu != DBGrid1->DefaultPopupMenu())
-        return menu;
-    auto *menu = new TPopupMenu(this);
-    DBGrid1->SetPopupMenu(menu);
-    return menu;
-}
-
 // Off unless the user switched it on in an earlier run; without a settings store it cannot be.
 void TForm1::AddRememberSettingsItem(QMenu *menu)
 {
-    RememberSettingsItem = menu->addAction(QStringLiteral("Запоминать установки таблицы"));
+    RememberSettingsItem
+        = menu->addAction(TranslateText(QStringLiteral("Запоминать установки таблицы")));
     RememberSettingsItem->setCheckable(true);
     RememberSettingsItem->setChecked(FGridMemory->Enabled());
     RememberSettingsItem->setEnabled(AppRegistry != nullptr);
@@ -404,4 +402,107 @@ void TForm1::ScheduleClock()
 {
     const int msecIntoSecond = QTime::currentTime().msec();
     FClock->start(1000 - msecIntoSecond + 1);
+}
+
+// The result's menu -------------------------------------------------------------------------
+
+void TForm1::CreateResultMenu()
+{
+    FResultMenu = new TPopupMenu(this);
+    AddApplicationItems(FResultMenu);
+    // Runs after the grid has put its items back below the window's.
+    FResultMenu->OnPopup = [this](QObject *) { EnableApplicationItems(); };
+    // A disabled item would also disable its key until the next opening.
+    connect(FResultMenu, &QMenu::aboutToHide, this, [this] {
+        for (QAction *action : {FCopyCell, FCopyRow, FCopyAll, FExport, FPrint})
+            action->setEnabled(true);
+    });
+    DBGrid1->SetPopupMenu(FResultMenu);
+}
+
+void TForm1::AddApplicationItems(QMenu *menu)
+{
+    auto add = [this, menu](const QString &caption, void (TForm1::*command)()) {
+        QAction *action = menu->addAction(TranslateText(caption));
+        connect(action, &QAction::triggered, this, command);
+        return action;
+    };
+    FCopyCell = add(QStringLiteral("Копировать"), &TForm1::CopyCell);
+    FCopyCell->setShortcut(QKeySequence::Copy);
+    // The key copies while the grid has the focus; elsewhere it is the focused control's.
+    FCopyCell->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    DBGrid1->addAction(FCopyCell);
+    FCopyRow = add(QStringLiteral("Копировать строку"), &TForm1::CopyRow);
+    FCopyAll = add(QStringLiteral("Копировать всё"), &TForm1::CopyAll);
+    menu->addSeparator();
+    FExport = add(QStringLiteral("Экспорт..."), &TForm1::ExportResult);
+    FPrint = add(QStringLiteral("Печать..."), &TForm1::PrintResult);
+    menu->addSeparator();
+    AddRememberSettingsItem(menu);
+}
+
+void TForm1::EnableApplicationItems()
+{
+    const TResultTable result(*DBGrid1);
+    const bool open = DBGrid1->DataLinkActive();
+    const bool onRecord = result.CurrentRow() >= 0;
+    FCopyCell->setEnabled(onRecord);
+    FCopyRow->setEnabled(onRecord);
+    FCopyAll->setEnabled(open);
+    FExport->setEnabled(open);
+    FPrint->setEnabled(open);
+}
+
+void TForm1::CopyCell()
+{
+    const TResultTable result(*DBGrid1);
+    if (result.CurrentRow() >= 0)
+        QGuiApplication::clipboard()->setText(ResultText::Cell(result));
+}
+
+void TForm1::CopyRow()
+{
+    const TResultTable result(*DBGrid1);
+    if (result.CurrentRow() >= 0)
+        QGuiApplication::clipboard()->setText(ResultText::Row(result));
+}
+
+void TForm1::CopyAll()
+{
+    if (DBGrid1->DataLinkActive())
+        QGuiApplication::clipboard()->setText(ResultText::All(TResultTable(*DBGrid1)));
+}
+
+void TForm1::ExportResult()
+{
+    if (!DBGrid1->DataLinkActive())
+        return;
+    const QString fileName = SaveFileName(this,
+        {TranslateText(QStringLiteral("Экспорт")), LookedUp(),
+            TranslateText(QStringLiteral("Текст CSV (*.csv)")), QStringLiteral("csv")});
+    if (!fileName.isEmpty())
+        ExportResultCsv(TResultTable(*DBGrid1), fileName);
+}
+
+void TForm1::PrintResult()
+{
+    if (!DBGrid1->DataLinkActive())
+        return;
+    const TResultTable result(*DBGrid1);
+    const TResultPrinter printer(result, ResultHeading(),
+        FormatDateTime(FormatSettings().LongDateFormat, QDateTime::currentDateTime()),
+        TPrintLook::Of(*DBGrid1));
+    ShowPrintPreview(this, printer);
+}
+
+QString TForm1::LookedUp() const
+{
+    const QString chosen = DBLCombo1->isHidden() ? QString() : DBLCombo1->DisplayValue();
+    return chosen.isEmpty() ? CBox1->currentText().trimmed() : chosen;
+}
+
+QString TForm1::ResultHeading() const
+{
+    const bool chosen = !DBLCombo1->isHidden() && !DBLCombo1->DisplayValue().isEmpty();
+    return chosen ? Label4->text() + QStringLiteral(": ") + LookedUp() : LookedUp();
 }

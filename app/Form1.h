@@ -6,14 +6,15 @@
 
 class QAction;
 class QComboBox;
-class QMenu;
 class QLabel;
+class QMenu;
 class QTimer;
 class TDatabase;
 class TDataSource;
 class TColumn;
 class TGridSettingsMemory;
 class TQuery;
+class TPopupMenu;
 class TStatusBar;
 class TTable;
 class TmmDBGrid;
@@ -39,6 +40,16 @@ public:
     void DBGridGor();
     void IdleProc();
     void StatHint();
+
+    // The window's own commands on the result, the items above the grid's in its menu.
+    void CopyCell();
+    void CopyRow();
+    void CopyAll();
+    void ExportResult();
+    void PrintResult();
+    // What the result shows, for its printed heading: the chosen entry after its kind
+    // ("Улица: ..."), or the category while none is chosen.
+    QString ResultHeading() const;
 
     // The components, for the program and its tests.
     QComboBox *CBox1;
@@ -74,11 +85,21 @@ private:
     void SetCaption(int index, const QString &caption);
     void SetCaptions(const QStringList &captions);
     void ScheduleClock();
-    // The menu the grid opens with the window's own items above the grid's.
-    QMenu *WindowMenu();
+    // The result grid's menu: the window's items, then the grid's, which it adds itself.
+    void CreateResultMenu();
+    void AddApplicationItems(QMenu *menu);
     void AddRememberSettingsItem(QMenu *menu);
+    void EnableApplicationItems();
+    // The chosen entry's text, or the category's while none is chosen.
+    QString LookedUp() const;
 
     QString FDataFolder;
     QTimer *FClock;
     std::unique_ptr<TGridSettingsMemory> FGridMemory;
+    TPopupMenu *FResultMenu = nullptr;
+    QAction *FCopyCell = nullptr;
+    QAction *FCopyRow = nullptr;
+    QAction *FCopyAll = nullptr;
+    QAction *FExport = nullptr;
+    QAction *FPrint = nullptr;
 };

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev pxlib-dev libsqlite3-dev
-          libbenchmark-dev fonts-dejavu-core fonts-liberation2 fonts-wine xauth)
+          libbenchmark-dev fonts-dejavu-core fonts-liberation2 fonts-wine xauth
+          poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
