@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "core/Exception.h"
+#include "core/OperationProgress.h"
 #include "core/TFont.h"
 
 #include <QEvent>
@@ -40,6 +41,9 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 void TApplication::HandleException(const std::exception &e)
 {
+    // The user asked for it: there is nothing to tell.
+    if (dynamic_cast<const EOperationCancelled *>(&e))
+        return;
     const auto *own = dynamic_cast<const Exception *>(&e);
     const QString message = own ? own->Message() : QString::fromLocal8Bit(e.what());
     if (FExceptionSink) {

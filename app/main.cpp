@@ -1,6 +1,8 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
+#include "app/EngineSettings.h"
 #include "app/Form1.h"
+#include "app/WindowedOperationWaiter.h"
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
 #include "dialogs/mmDBGridDetail.h"
@@ -12,6 +14,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QMessageBox>
+#include <QScopeGuard>
 
 namespace {
 
@@ -59,6 +62,11 @@ int main(int argc, char *argv[])
         QMessageBox::warning(nullptr, TApplication::Title(),
             QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
     }
+    EngineSettings::Apply(registry.get());
+    // Long reads keep the window alive and can be cancelled.
+    TWindowedOperationWaiter waiter;
+    SetOperationWaiter(&waiter);
+    const auto noWaiter = qScopeGuard([] { SetOperationWaiter(nullptr); });
     TranslationDictionary = nullptr;
     TDateFormatsForRun dateFormats;
     // The grid's commands open the dialogs of the libraries above it.
