@@ -20,7 +20,9 @@ TProgressWindow::TProgressWindow(TOperationProgress &progress, QWidget *parent)
     lblRows = new QLabel(this);
     lblElapsed = new QLabel(this);
     btnCancel = new QPushButton(TranslateText(QStringLiteral("Отменить")), this);
-    btnCancel->setDefault(true);
+    // Enter typed for the main window just as this one comes up must not cancel: only a click,
+    // Space on the button, Esc or the close box do.
+    btnCancel->setAutoDefault(false);
     connect(btnCancel, &QPushButton::clicked, this, &TProgressWindow::CancelOperation);
 
     auto *buttons = new QHBoxLayout;
