@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -62,6 +63,11 @@ TProgressWindow *TWindowedOperationWaiter::Window() const
 
 void TWindowedOperationWaiter::Run(TOperationProgress &progress, const std::function<void()> &work)
 {
+    // Work started away from the window's thread has no window to keep alive.
+    if (QThread::currentThread() != thread()) {
+        work();
+        return;
+    }
     // Only a timer or a paint could start another operation while one runs: it would read the
     // same tables beside the worker.
     if (FActive)
@@ -91,7 +97,7 @@ void TWindowedOperationWaiter::Run(TOperationProgress &progress, const std::func
 
 void TWindowedOperationWaiter::Tick(TOperationProgress &progress)
 {
-    if (FActive && FActive != &progress)
+    if ((FActive && FActive != &progress) || QThread::currentThread() != thread())
         return;
     if (!FActive) {
         Begin(progress);

@@ -39,9 +39,12 @@ public:
 
     bool Active() const { return FRows != nullptr; }
     void SetActive(bool active);
+    // Reading the rows is one operation the user may cancel (EOperationCancelled): a
+    // cancelled Open leaves the dataset closed, as a failed one does.
     void Open();
     void Close();
-    // Reopens, keeping the current record where it still exists.
+    // Reopens, keeping the current record where it still exists. Failed or cancelled, it
+    // leaves the dataset as it was.
     void Refresh();
 
     int FieldCount() const { return int(FFields.size()); }

@@ -2,20 +2,28 @@
 #include "app/Form1.h"
 #include "app/ProgressWindow.h"
 #include "app/WindowedOperationWaiter.h"
+#include "db/dataset/TDataSource.h"
+#include "db/dataset/TDatabase.h"
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
+#include "db/paradox/TRecordSet.h"
 #include "db/sql/MemoryBudget.h"
 #include "grid/GridStandardDialogs.h"
 #include "grid/mmDBGrid.h"
 #include "grid/mmDBGrid_dlgViewDataSource.h"
+#include "search/mmDBFindDlg.h"
+#include "search/mmDBSearch.h"
 #include "tests/support/ModalScript.h"
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
+#include "widgets/mmComboBox.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -59,6 +67,31 @@ protected:
 private:
     const QElapsedTimer &FClock;
     QList<qint64> FTimes;
+};
+
+// Numbers 0.25, 1.25, 2.25, ... made in memory: a column long enough for a search through
+// their display texts to take a while.
+class TNumbers : public TDataSet
+{
+public:
+    explicit TNumbers(int count)
+        : FRows(std::make_shared<TRecordSet>())
+    {
+        FRows->AddColumn(QStringLiteral("N"), TFieldType::ftFloat);
+        FRows->Reserve(count);
+        for (int n = 0; n < count; ++n) {
+            FRows->AppendFloat(0, n + 0.25);
+            FRows->EndRow();
+        }
+    }
+    bool IsQuery() const override { return false; }
+
+protected:
+    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return FRows; }
+    QString DescribeForErrors() const override { return QStringLiteral("numbers"); }
+
+private:
+    std::shared_ptr<TRecordSet> FRows;
 };
 
 } // namespace
@@ -187,6 +220,59 @@ private slots:
         QCOMPARE(form.Query1->SQL(), cityQuery);
         QCOMPARE(form.Query1->RecordCount(), cityRows);
         QVERIFY(!FWaiter.Window());
+    }
+
+    void longSearchStopsWhenCancelledAndStaysPut()
+    {
+        QTemporaryDir folder;
+        TDatabase database;
+        database.SetDatabaseName(QStringLiteral("LongSearch"));
+        database.SetParams({QStringLiteral("PATH=") + folder.path()});
+        database.Open();
+        TNumbers numbers(4'000'000);
+        numbers.SetDatabaseName(database.DatabaseName());
+        numbers.Open();
+        numbers.MoveTo(10);
+        TDataSource source;
+        source.SetDataSet(&numbers);
+        TmmDBSearch search;
+        search.SetCustomSearch(true);
+        search.SetDataSource(&source);
+        search.SetDataField(QStringLiteral("N"));
+        search.Execute();
+        // Read through each number's text: a text no number holds is looked for in every row.
+        search.Dialog()->comboSearchText->setEditText(QStringLiteral("нет"));
+
+        QElapsedTimer clock;
+        clock.start();
+        qint64 shown = -1, clicked = -1, stopped = -1;
+        QStringList boxes;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxes << box->text();
+                box->close();
+            }
+            TProgressWindow *window = FWaiter.Window();
+            if (!window || shown >= 0)
+                return;
+            shown = clock.elapsed();
+            connect(window, &QObject::destroyed, this, [&] { stopped = clock.elapsed(); });
+            QTest::mouseClick(window->btnCancel, Qt::LeftButton);
+            clicked = clock.elapsed();
+        });
+        watch.start(10);
+        search.DoSearch();
+        search.CloseDialog();
+        qInfo("search ran %lld ms, stopped %lld ms after the click", clock.elapsed(),
+            stopped - clicked);
+
+        QVERIFY(shown >= TWindowedOperationWaiter::ShowAfterMs);
+        QVERIFY(clicked >= 0 && stopped >= clicked);
+        QVERIFY2(stopped - clicked <= AllowedMs,
+            qPrintable(QStringLiteral("stopped %1 ms after the click").arg(stopped - clicked)));
+        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.join('\n')));
+        QCOMPARE(numbers.CurrentRow(), 10);
     }
 };
 
