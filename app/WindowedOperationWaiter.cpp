@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+#include <atomic>
 #include <exception>
 #include <thread>
 
@@ -81,15 +82,21 @@ void TWindowedOperationWaiter::Run(TOperationProgress &progress, const std::func
     connect(&serve, &QTimer::timeout, this, [this] { Serve(); });
     serve.start(UpdateEveryMs);
     std::exception_ptr failure;
+    std::atomic<bool> done {false};
     std::thread worker([&] {
         try {
             work();
         } catch (...) {
             failure = std::current_exception();
         }
+        done = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
+    // The loop also ends when the program is told to quit: the work then stops as if
+    // cancelled, rather than being waited for without end.
+    if (!done)
+        progress.Cancel();
     worker.join();
     if (failure)
         std::rethrow_exception(failure);
