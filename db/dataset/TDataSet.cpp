@@ -133,7 +133,11 @@ std::shared_ptr<const TRecordSet> TDataSet::ReadRows(TDatabase &database)
     // thread; observers hear of the result only here, afterwards.
     std::shared_ptr<const TRecordSet> rows;
     TOperationProgress progress(TOperationTitle::Or(DescribeOperation()));
-    progress.Run([&] { rows = OpenRows(database); });
+    progress.Run([&] {
+        rows = OpenRows(database);
+        // A table file is read in one piece: a cancel that came meanwhile counts at its end.
+        progress.ThrowIfCancelled();
+    });
     return rows;
 }
 
