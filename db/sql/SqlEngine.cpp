@@ -17,6 +17,7 @@
 #include <QScopeGuard>
 #include <QTime>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <sqlite3.h>
@@ -664,5 +665,10 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
             if (known.get() == source)
                 inUse.push_back(known);
 
-    return FImpl->Collect(statement.get(), sql);
+    try {
+        return FImpl->Collect(statement.get(), sql);
+    } catch (const std::bad_alloc &) {
+        // The machine ran short before the budget did: the same stop, the rows freed.
+        throw TMemoryBudget::Exceeded(sql);
+    }
 }
