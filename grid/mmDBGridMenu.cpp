@@ -342,7 +342,7 @@ void TmmDBGrid::RefreshData()
     TDataSet *dataSet = DataSet();
     dataSet->Close();
     // Cancelled, the dataset stays closed, as after a failed reopen.
-    const TOperationTitle title(QStringLiteral("Обновление данных"));
+    const TOperationTitle title(TranslateText(QStringLiteral("Обновление данных")));
     dataSet->Open();
 }
 

@@ -4,6 +4,7 @@
 #include "db/dataset/TField.h"
 #include "db/dataset/TQuery.h"
 #include "grid/mmDBGridSortText.h"
+#include "i18n/zrMultilingualSupport.h"
 
 // The sort state is nothing but the query's text: the grid remembers no sort column.
 
@@ -31,7 +32,7 @@ void TmmDBGrid::SortBy(const QString &sortText, bool ascending)
         = SortText::SortBy(SortText::JoinQueryLines(query->SQL()), sortText, ascending);
     query->SetSQL(SortText::SplitQueryLines(text)); // closes the query
     // Cancelled, the query stays closed with the new text, as after a failed reopen.
-    const TOperationTitle title(QStringLiteral("Сортировка по %1").arg(sortText));
+    const TOperationTitle title(TranslateText(QStringLiteral("Сортировка по %1")).arg(sortText));
     query->Open();
 }
 
