@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "core/Exception.h"
+#include "core/OperationProgress.h"
 #include "core/TFont.h"
 #include "i18n/FormWalk.h"
 #include "i18n/zrMultilingualSupport.h"
@@ -38,6 +39,9 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 void TApplication::HandleException(const std::exception &e)
 {
+    // The user asked for it: there is nothing to tell.
+    if (dynamic_cast<const EOperationCancelled *>(&e))
+        return;
     const auto *own = dynamic_cast<const Exception *>(&e);
     // Fixed messages are translated whole; one that carries a name or a number stays as it is.
     const QString message = TranslateText(own ? own->Message() : QString::fromLocal8Bit(e.what()));

@@ -21,7 +21,8 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override;
 
-    // Shows a failure as the application's default handler does.
+    // Shows a failure as the application's default handler does; an operation the user
+    // cancelled is no failure and shows nothing.
     void HandleException(const std::exception &e);
     // Replaces the message box, for tests: receives the message instead.
     void SetExceptionSink(std::function<void(const QString &)> sink)

@@ -1,7 +1,9 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
+#include "app/EngineSettings.h"
 #include "app/Form1.h"
 #include "app/InterfaceLanguage.h"
+#include "app/WindowedOperationWaiter.h"
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
 #include "dialogs/mmDBGridDetail.h"
@@ -15,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace {
@@ -111,6 +114,11 @@ int main(int argc, char *argv[])
     } catch (const Exception &e) {
         tell(QMessageBox::Warning, QStringLiteral("Настройки не будут сохранены.\n") + e.Message());
     }
+    EngineSettings::Apply(registry.get());
+    // Long reads keep the window alive and can be cancelled.
+    TWindowedOperationWaiter waiter;
+    SetOperationWaiter(&waiter);
+    const auto noWaiter = qScopeGuard([] { SetOperationWaiter(nullptr); });
     TranslationDictionary = nullptr;
     const QString language = ChooseInterfaceLanguage(parser.value(languageOption), registry.get());
     TDictionaryForRun dictionary(language, parser.isSet(languageOption), registry.get());

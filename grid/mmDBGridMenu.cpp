@@ -3,6 +3,7 @@
 #include "grid/TPopupMenu.h"
 #include "grid/mmDBGrid.h"
 
+#include "core/OperationProgress.h"
 #include "db/dataset/TDataSet.h"
 #include "i18n/zrMultilingualSupport.h"
 
@@ -340,6 +341,8 @@ void TmmDBGrid::RefreshData()
         return;
     TDataSet *dataSet = DataSet();
     dataSet->Close();
+    // Cancelled, the dataset stays closed, as after a failed reopen.
+    const TOperationTitle title(TranslateText(QStringLiteral("Обновление данных")));
     dataSet->Open();
 }
 

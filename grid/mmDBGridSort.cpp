@@ -1,8 +1,10 @@
 #include "grid/mmDBGrid.h"
 
+#include "core/OperationProgress.h"
 #include "db/dataset/TField.h"
 #include "db/dataset/TQuery.h"
 #include "grid/mmDBGridSortText.h"
+#include "i18n/zrMultilingualSupport.h"
 
 // The sort state is nothing but the query's text: the grid remembers no sort column.
 
@@ -29,6 +31,8 @@ void TmmDBGrid::SortBy(const QString &sortText, bool ascending)
     const QString text
         = SortText::SortBy(SortText::JoinQueryLines(query->SQL()), sortText, ascending);
     query->SetSQL(SortText::SplitQueryLines(text)); // closes the query
+    // Cancelled, the query stays closed with the new text, as after a failed reopen.
+    const TOperationTitle title(TranslateText(QStringLiteral("Сортировка по %1")).arg(sortText));
     query->Open();
 }
 

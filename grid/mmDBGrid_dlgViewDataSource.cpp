@@ -1,6 +1,7 @@
 #include "grid/mmDBGrid_dlgViewDataSource.h"
 
 #include "core/Exception.h"
+#include "core/OperationProgress.h"
 #include "core/TFont.h"
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
@@ -136,10 +137,13 @@ QString ReplaceQuerySql(TQuery &query, const QStringList &lines)
         query.Open();
         return {};
     } catch (const Exception &error) {
+        // A run the user cancelled puts the previous query back as a failed one does, but
+        // without a word about it.
+        const bool cancelled = dynamic_cast<const EOperationCancelled *>(&error) != nullptr;
         // Someone who edits SQL wants the engine's own words too.
-        const QString message = error.Detail().isEmpty()
-            ? error.Message()
-            : error.Message() + QLatin1Char('\n') + error.Detail();
+        const QString message = cancelled ? QString()
+            : error.Detail().isEmpty()    ? error.Message()
+                                          : error.Message() + QLatin1Char('\n') + error.Detail();
         query.SetSQL(previous);
         for (const auto &[name, value] : parameters)
             if (TParam *parameter = query.FindParam(name))

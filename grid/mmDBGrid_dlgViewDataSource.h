@@ -40,5 +40,6 @@ private:
 
 // Runs the query with new SQL lines. When they fail to open, the previous lines are put back
 // and reopened, and the first error is returned so that the user learns why; an error of that
-// second opening propagates and leaves the query closed.
+// second opening propagates and leaves the query closed. A run the user cancelled is put back
+// the same way and returns no error.
 QString ReplaceQuerySql(TQuery &query, const QStringList &lines);

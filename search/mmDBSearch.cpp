@@ -1,6 +1,7 @@
 #include "search/mmDBSearch.h"
 
 #include "conditions/ConditionOperand.h"
+#include "core/OperationProgress.h"
 #include "core/TFormatSettings.h"
 #include "db/dataset/TDataSet.h"
 #include "db/dataset/TField.h"
@@ -247,11 +248,14 @@ void TmmDBSearch::DoSearch()
     bool custom = false;
     bool found = false;
     QString failure;
+    bool cancelled = false;
     try {
         if (OnCustomSearch)
             OnCustomSearch(this, FSearchText, custom, found);
         if (!custom)
             found = SearchRecords();
+    } catch (const EOperationCancelled &) {
+        cancelled = true; // the user knows: nothing to say
     } catch (const Exception &e) {
         failure = e.Message();
     } catch (const std::exception &e) {
@@ -270,7 +274,7 @@ void TmmDBSearch::DoSearch()
         // Pressing the button again finds the next match.
         if (dialog.rgDirection->ItemIndex() == ItemFromStart)
             dialog.rgDirection->SetItemIndex(ItemForward);
-    } else {
+    } else if (!cancelled) {
         QMessageBox::information(
             &dialog, DialogTitle(), TranslateText(QStringLiteral("Запись не найдена.")));
     }
@@ -334,12 +338,18 @@ bool TmmDBSearch::ScanRecords(TField &field)
 
     QElapsedTimer clock;
     clock.start();
+    // A long walk shows its progress and may be cancelled (EOperationCancelled); the cursor
+    // then stays where it was.
+    TOperationProgress progress(TranslateText(QStringLiteral("Поиск \"%1\" в колонке \"%2\""))
+                                    .arg(FSearchText, field.DisplayLabel()));
     // The UI may run a little; the walk goes on only over the same opening of the data.
     const TScanTick tick = [&] {
+        progress.AddRows(RowsPerTick);
         if (clock.elapsed() >= UiInterval) {
             ProcessUiEvents();
             clock.restart();
         }
+        progress.Tick();
         return self && guarded && guarded->Active()
             && guarded->GetBookmark().Generation == generation;
     };

@@ -1,8 +1,9 @@
 #include "db/dataset/TDataSet.h"
 
-#include "db/paradox/EDatabaseError.h"
+#include "core/OperationProgress.h"
 #include "db/dataset/TDataSource.h"
 #include "db/dataset/TDatabase.h"
+#include "db/paradox/EDatabaseError.h"
 #include "db/paradox/TRecordSet.h"
 
 #include <algorithm>
@@ -68,7 +69,7 @@ void TDataSet::Open()
         throw EDatabaseError(
             QStringLiteral("%1: Unknown database '%2'").arg(DescribeForErrors(), FDatabaseName));
     database->Open();
-    std::shared_ptr<const TRecordSet> rows = OpenRows(*database);
+    std::shared_ptr<const TRecordSet> rows = ReadRows(*database);
 
     FRows = std::move(rows);
     FGeneration = NextGeneration();
@@ -105,7 +106,7 @@ void TDataSet::Refresh()
     CheckActive();
     const int row = FCurrent;
     TDatabase *database = FDatabase;
-    std::shared_ptr<const TRecordSet> rows = OpenRows(*database);
+    std::shared_ptr<const TRecordSet> rows = ReadRows(*database);
     // Fields keep their settings when the layout is the same.
     bool sameLayout = rows->ColumnCount() == FRows->ColumnCount();
     for (int i = 0; sameLayout && i < rows->ColumnCount(); ++i)
@@ -124,6 +125,20 @@ void TDataSet::Refresh()
     FCurrent = FActive = count == 0 ? -1 : std::clamp(row, 0, count - 1);
     FBof = FEof = count == 0;
     Notify(sameLayout ? Event::DataSetChanged : Event::ActiveChanged);
+}
+
+std::shared_ptr<const TRecordSet> TDataSet::ReadRows(TDatabase &database)
+{
+    // Reading touches nothing but the rows it makes, so the waiter may do it on another
+    // thread; observers hear of the result only here, afterwards.
+    std::shared_ptr<const TRecordSet> rows;
+    TOperationProgress progress(TOperationTitle::Or(DescribeOperation()));
+    progress.Run([&] {
+        rows = OpenRows(database);
+        // A table file is read in one piece: a cancel that came meanwhile counts at its end.
+        progress.ThrowIfCancelled();
+    });
+    return rows;
 }
 
 TField *TDataSet::Fields(int index) const

@@ -41,9 +41,12 @@ public:
 
     bool Active() const { return FRows != nullptr; }
     void SetActive(bool active);
+    // Reading the rows is one operation the user may cancel (EOperationCancelled): a
+    // cancelled Open leaves the dataset closed, as a failed one does.
     void Open();
     void Close();
-    // Reopens, keeping the current record where it still exists.
+    // Reopens, keeping the current record where it still exists. Failed or cancelled, it
+    // leaves the dataset as it was.
     void Refresh();
 
     int FieldCount() const { return int(FFields.size()); }
@@ -96,11 +99,15 @@ protected:
     virtual std::shared_ptr<const TRecordSet> OpenRows(TDatabase &database) = 0;
     // A short name for messages: the table name or "Query".
     virtual QString DescribeForErrors() const = 0;
+    // What the user is told is running while the rows are read.
+    virtual QString DescribeOperation() const { return DescribeForErrors(); }
 
 private:
     friend class TDataSource;
     friend class TDatabase;
     enum class Event { ActiveChanged, DataSetChanged, Scrolled, LayoutChanged };
+    // OpenRows as one operation the user may wait for and cancel (EOperationCancelled).
+    std::shared_ptr<const TRecordSet> ReadRows(TDatabase &database);
     void Notify(Event event, int distance = 0);
     void SetCurrent(int row, bool bof, bool eof);
     void AttachSource(TDataSource *source);

@@ -57,6 +57,7 @@ public:
 protected:
     std::shared_ptr<const TRecordSet> OpenRows(TDatabase &database) override;
     QString DescribeForErrors() const override { return QStringLiteral("Query"); }
+    QString DescribeOperation() const override { return QStringLiteral("Выполняется запрос"); }
 
 private:
     void TextChanged();

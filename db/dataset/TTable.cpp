@@ -19,6 +19,11 @@ QString TTable::DescribeForErrors() const
     return FTableName.isEmpty() ? QStringLiteral("Table") : FTableName;
 }
 
+QString TTable::DescribeOperation() const
+{
+    return QStringLiteral("Открывается таблица %1").arg(FTableName);
+}
+
 std::shared_ptr<const TRecordSet> TTable::OpenRows(TDatabase &database)
 {
     if (FTableName.trimmed().isEmpty())

@@ -18,6 +18,7 @@ public:
 protected:
     std::shared_ptr<const TRecordSet> OpenRows(TDatabase &database) override;
     QString DescribeForErrors() const override;
+    QString DescribeOperation() const override;
 
 private:
     QString FTableName;

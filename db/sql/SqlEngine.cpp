@@ -2,7 +2,9 @@
 #include "db/sql/SqlCollation.h"
 #include "db/sql/SqlDialect.h"
 
+#include "core/OperationProgress.h"
 #include "db/paradox/EDatabaseError.h"
+#include "db/sql/MemoryBudget.h"
 #include "db/sql/SqlResult.h"
 #include "db/sql/SqlVirtualTable.h"
 #include "db/sql/TableCache.h"
@@ -12,8 +14,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTime>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <sqlite3.h>
@@ -25,7 +29,11 @@ using SqlVirtualTable::Source;
 // A statement that runs longer than this is stopped: a query over a few local tables that takes
 // so long is a runaway join or recursion, not a lookup.
 constexpr qint64 QueryTimeLimitMSecs = 120'000;
-constexpr int ProgressSteps = 100'000;
+// SQLite looks at the clock and the user's cancel every so many steps: often enough to stop
+// within a few milliseconds.
+constexpr int ProgressSteps = 20'000;
+// Result rows gathered between two looks at the memory budget.
+constexpr int BudgetCheckRows = 1024;
 // Each retry of a prepare loads one more table or refreshes a changed one; a text naming more
 // tables than this is refused rather than looped over.
 constexpr int MaxPrepareAttempts = 256;
@@ -252,6 +260,9 @@ struct SqlEngine::Impl
     QString Refusal;
     QElapsedTimer Clock;
     bool TimedOut = false;
+    // The operation the running statement belongs to, and whether the user stopped it.
+    TOperationProgress *Operation = nullptr;
+    bool Cancelled = false;
 
     ~Impl()
     {
@@ -506,9 +517,66 @@ struct SqlEngine::Impl
         return SQLITE_DENY;
     }
 
+    // Steps through the statement and gathers its rows, within the time limit, the memory
+    // budget and the user's patience.
+    std::unique_ptr<TRecordSet> Collect(sqlite3_stmt *statement, const QString &sql)
+    {
+        Operation = TOperationProgress::Current();
+        Cancelled = TimedOut = false;
+        Clock.start();
+        const auto stopped = qScopeGuard([this] {
+            Clock.invalidate();
+            Operation = nullptr;
+        });
+        SqlResultBuilder result(statement);
+        for (;;) {
+            const int rc = sqlite3_step(statement);
+            if (rc == SQLITE_DONE)
+                break;
+            if (rc != SQLITE_ROW)
+                ThrowStepFailure(rc, sql);
+            if (!result.AddRow())
+                throw EDatabaseError(
+                    QStringLiteral("Query result is too large.%1").arg(Describe(sql)));
+            if (result.RowCount() % BudgetCheckRows == 0) {
+                if (Operation)
+                    Operation->AddRows(BudgetCheckRows);
+                // The record set built from the rows at the end takes about as much again.
+                if (!TMemoryBudget::Allows(2 * result.Bytes()))
+                    throw TMemoryBudget::Exceeded(sql);
+            }
+        }
+        if (!TMemoryBudget::Allows(2 * result.Bytes()))
+            throw TMemoryBudget::Exceeded(sql);
+        return result.Build(Operation);
+    }
+
+    [[noreturn]] void ThrowStepFailure(int rc, const QString &sql) const
+    {
+        if (Cancelled)
+            throw EOperationCancelled();
+        if (TimedOut)
+            throw EDatabaseError(
+                QStringLiteral("Запрос остановлен: он выполнялся дольше %1 секунд.")
+                    .arg(QueryTimeLimitMSecs / 1000),
+                QStringLiteral("Query stopped: it ran longer than %1 seconds.%2")
+                    .arg(QueryTimeLimitMSecs / 1000)
+                    .arg(Describe(sql)));
+        // SQLite's heap is held to the budget; a sort spilled to a temporary file that grows
+        // past its bound reports a full disk.
+        if (rc == SQLITE_NOMEM || rc == SQLITE_FULL)
+            throw TMemoryBudget::Exceeded(sql);
+        throw EDatabaseError::InvalidQuery(
+            QStringLiteral("Query failed: %1.%2").arg(FromUtf8(sqlite3_errmsg(Db)), Describe(sql)));
+    }
+
     static int Progress(void *data)
     {
         auto *impl = static_cast<Impl *>(data);
+        if (impl->Operation && impl->Operation->Cancelled()) {
+            impl->Cancelled = true;
+            return 1;
+        }
         if (impl->Clock.isValid() && impl->Clock.elapsed() > QueryTimeLimitMSecs) {
             impl->TimedOut = true;
             return 1;
@@ -532,13 +600,14 @@ SqlEngine::SqlEngine(const QString &folder, int defaultCodePage)
     // The engine's own database lives in memory and holds no tables: nothing is ever written
     // to disk, and the tables of the folder are shown to it as read-only virtual tables.
     const int rc = sqlite3_open_v2(":memory:", &FImpl->Db,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX, nullptr);
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | SQLITE_OPEN_NOMUTEX, TMemoryBudget::VfsName());
     if (rc != SQLITE_OK)
         throw EDatabaseError(
             QStringLiteral("Cannot start the SQL engine for %1: %2")
                 .arg(QDir::toNativeSeparators(folder),
                     FromUtf8(FImpl->Db ? sqlite3_errmsg(FImpl->Db) : sqlite3_errstr(rc))));
     sqlite3 *db = FImpl->Db;
+    TMemoryBudget::Limit(); // puts SQLite's heap under the budget
     sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
@@ -596,30 +665,10 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
             if (known.get() == source)
                 inUse.push_back(known);
 
-    SqlResultBuilder result(statement.get());
-    FImpl->TimedOut = false;
-    FImpl->Clock.start();
-    for (;;) {
-        const int rc = sqlite3_step(statement.get());
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW) {
-            FImpl->Clock.invalidate();
-            if (FImpl->TimedOut)
-                throw EDatabaseError(
-                    QStringLiteral("Запрос остановлен: он выполнялся дольше %1 секунд.")
-                        .arg(QueryTimeLimitMSecs / 1000),
-                    QStringLiteral("Query stopped: it ran longer than %1 seconds.%2")
-                        .arg(QueryTimeLimitMSecs / 1000)
-                        .arg(FImpl->Describe(sql)));
-            throw EDatabaseError::InvalidQuery(
-                QStringLiteral("Query failed: %1.%2")
-                    .arg(FromUtf8(sqlite3_errmsg(FImpl->Db)), FImpl->Describe(sql)));
-        }
-        if (!result.AddRow())
-            throw EDatabaseError(
-                QStringLiteral("Query result is too large.%1").arg(FImpl->Describe(sql)));
+    try {
+        return FImpl->Collect(statement.get(), sql);
+    } catch (const std::bad_alloc &) {
+        // The machine ran short before the budget did: the same stop, the rows freed.
+        throw TMemoryBudget::Exceeded(sql);
     }
-    FImpl->Clock.invalidate();
-    return result.Build();
 }

@@ -1,5 +1,7 @@
 #include "db/sql/SqlResult.h"
 
+#include "core/OperationProgress.h"
+
 #include <cstring>
 #include <sqlite3.h>
 
@@ -9,6 +11,8 @@ namespace {
 // runaway query rather than a lookup.
 constexpr int MaxRows = 50'000'000;
 constexpr size_t MaxTextBytes = size_t(4) << 30;
+// Rows turned into the record set between two looks at the progress.
+constexpr int BuildTickRows = 65536;
 // Width given to a text column that also holds numbers written as text.
 constexpr int NumberTextWidth = 24;
 
@@ -161,6 +165,15 @@ bool SqlResultBuilder::AddRow()
     return true;
 }
 
+qint64 SqlResultBuilder::Bytes() const
+{
+    qint64 bytes = 0;
+    for (const Column &column : FColumns)
+        bytes += qint64(column.Types.capacity())
+            + qint64(column.Numbers.capacity() * sizeof(int64_t)) + qint64(column.Arena.capacity());
+    return bytes;
+}
+
 bool SqlResultBuilder::Compatible(const Column &column, TFieldType type) const
 {
     if (IsTemporal(type)) {
@@ -211,7 +224,7 @@ TRecordSet::ColumnInfo SqlResultBuilder::Decide(const Column &column) const
     return {column.Name, TFieldType::ftString, 0};
 }
 
-std::unique_ptr<TRecordSet> SqlResultBuilder::Build()
+std::unique_ptr<TRecordSet> SqlResultBuilder::Build(TOperationProgress *progress)
 {
     auto result = std::make_unique<TRecordSet>();
     std::vector<TRecordSet::ColumnInfo> infos;
@@ -223,6 +236,8 @@ std::unique_ptr<TRecordSet> SqlResultBuilder::Build()
     }
     result->Reserve(FRows);
     for (int row = 0; row < FRows; ++row) {
+        if (progress && row % BuildTickRows == BuildTickRows - 1)
+            progress->ThrowIfCancelled();
         for (size_t i = 0; i < readers.size(); ++i) {
             const int index = int(i);
             const Cell cell = readers[i].Next();

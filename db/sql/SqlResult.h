@@ -1,13 +1,14 @@
 #pragma once
 
-#include "db/sql/SqlVirtualTable.h"
 #include "db/paradox/TRecordSet.h"
+#include "db/sql/SqlVirtualTable.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 struct sqlite3_stmt;
+class TOperationProgress;
 
 // Gathers the rows of a statement and turns them into a record set once all are read, since a
 // column's type is known only then: a plain column of a table keeps its field's type and size;
@@ -20,7 +21,11 @@ public:
     // Copies the statement's current row; false when the result has grown past what a record
     // set can hold.
     bool AddRow();
-    std::unique_ptr<TRecordSet> Build();
+    int RowCount() const { return FRows; }
+    // The memory the gathered rows take now.
+    qint64 Bytes() const;
+    // Turns the rows into a record set; a progress given is told of the rows and may stop it.
+    std::unique_ptr<TRecordSet> Build(TOperationProgress *progress = nullptr);
 
 private:
     struct Column

@@ -6,16 +6,56 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <map>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 namespace {
+
+// What tells one state of a table file from another. Size and modification time alone miss a
+// file replaced by another of equal size whose time was kept (a copy that preserves times, a
+// restore from a backup): the file's identity on its device and the time its metadata last
+// changed, which no program can set back, catch that too.
+struct FileIdentity
+{
+    qint64 Size = 0;
+    qint64 Modified = 0;
+    qint64 Device = 0;
+    qint64 Inode = 0;
+    qint64 StatusChanged = 0; // nanoseconds
+
+    bool operator==(const FileIdentity &) const = default;
+
+    static FileIdentity Of(const QFileInfo &info)
+    {
+        FileIdentity identity;
+        identity.Size = info.size();
+        identity.Modified = info.lastModified().toMSecsSinceEpoch();
+#ifdef Q_OS_UNIX
+        struct stat status
+        {
+        };
+        if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &status) == 0) {
+            identity.Device = qint64(status.st_dev);
+            identity.Inode = qint64(status.st_ino);
+            identity.StatusChanged
+                = qint64(status.st_ctim.tv_sec) * 1'000'000'000 + qint64(status.st_ctim.tv_nsec);
+        }
+#else
+        identity.StatusChanged = info.metadataChangeTime().toMSecsSinceEpoch();
+#endif
+        return identity;
+    }
+};
 
 // A table as read, with what identified the file at that moment.
 struct Entry
 {
-    qint64 Size = 0;
-    qint64 Modified = 0;
+    FileIdentity Identity;
     int CodePage = 0;
     std::shared_ptr<const TRecordSet> Rows;
 };
@@ -57,10 +97,10 @@ std::shared_ptr<const TRecordSet> Load(const QString &path, int defaultCodePage)
         throw EDatabaseError(
             QStringLiteral("Not a table file: %1").arg(QDir::toNativeSeparators(absolute)));
 
-    const qint64 size = info.size();
-    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    // Taken before reading: a file replaced while it is read is read again next time.
+    const FileIdentity identity = FileIdentity::Of(info);
     auto found = Entries().find(absolute);
-    if (found != Entries().end() && found->second.Size == size && found->second.Modified == modified
+    if (found != Entries().end() && found->second.Identity == identity
         && found->second.CodePage == defaultCodePage)
         return found->second.Rows;
 
@@ -71,7 +111,7 @@ std::shared_ptr<const TRecordSet> Load(const QString &path, int defaultCodePage)
     if (!rows)
         throw EDatabaseError(
             QStringLiteral("Cannot read table %1").arg(QDir::toNativeSeparators(absolute)));
-    Entries()[absolute] = Entry {size, modified, defaultCodePage, rows};
+    Entries()[absolute] = Entry {identity, defaultCodePage, rows};
     return rows;
 }
 

@@ -6,7 +6,8 @@
 #include <memory>
 
 // Tables read from disk, shared between every dataset and query that uses them, and reused
-// while the file's path, size and modification time stay the same.
+// while the file at the path is the same file, unchanged: same size, modification time,
+// identity on its device and status-change time.
 namespace TableCache {
 
 std::shared_ptr<const TRecordSet> Load(const QString &path, int defaultCodePage);

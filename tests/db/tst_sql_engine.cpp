@@ -1,5 +1,6 @@
 #include "db/paradox/EDatabaseError.h"
 #include "db/paradox/ParadoxWriter.h"
+#include "db/sql/MemoryBudget.h"
 #include "db/sql/SqlEngine.h"
 #include "db/sql/TableCache.h"
 
@@ -748,6 +749,72 @@ private slots:
         QCOMPARE(engine.Run(sql, {})->Value(0, 0), QVariant(qlonglong(6)));
         QFile::remove(path);
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, engine.Run(sql, {}));
+    }
+
+    void runawayQueryStopsAtTheMemoryBudget_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("cartesian join") << QStringLiteral("SELECT A.N, B.N, A.S FROM BIG A, BIG B");
+        QTest::newRow("recursive query") << QStringLiteral(
+            "WITH RECURSIVE R(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM R) SELECT N FROM R");
+        // One row out, but the DISTINCT grows in SQLite's own heap.
+        QTest::newRow("sort in the engine's memory")
+            << QStringLiteral("SELECT A.N, B.S FROM BIG A, BIG B ORDER BY B.S DESC, A.N");
+        QTest::newRow("distinct in the engine's memory")
+            << QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT A.N * 100000 + B.N, A.S "
+                              "FROM BIG A, BIG B)");
+    }
+
+    void runawayQueryStopsAtTheMemoryBudget()
+    {
+        QFETCH(QString, sql);
+        QTemporaryDir folder;
+        QList<Row> rows;
+        for (int n = 0; n < 3000; ++n)
+            rows.append({n, QStringLiteral("строка %1").arg(n)});
+        WriteTable(folder.filePath(QStringLiteral("big.db")),
+            {{QStringLiteral("N"), QLatin1Char('I'), 0},
+                {QStringLiteral("S"), QLatin1Char('A'), 20}},
+            rows);
+        SqlEngine engine(folder.path(), 1251);
+        TMemoryBudget::SetLimit(qint64(16) << 20);
+        const auto restore = qScopeGuard([] { TMemoryBudget::SetLimit(0); });
+
+        QString message;
+        try {
+            engine.Run(sql, {});
+        } catch (const EDatabaseError &e) {
+            message = e.Message();
+        }
+        QCOMPARE(message,
+            QStringLiteral("Запрос остановлен: ему не хватило отведённой памяти (16 МБ)."));
+        // The engine is none the worse for it.
+        QCOMPARE(engine.Run(QStringLiteral("SELECT COUNT(*) FROM BIG"), {})->Value(0, 0),
+            QVariant(qlonglong(3000)));
+    }
+
+    void sortRunsOnDiskStayWithinTheBudget()
+    {
+        // Should sorts ever spill to temporary files, the files count against the budget too.
+        TMemoryBudget::SetLimit(qint64(16) << 20);
+        const auto restore = qScopeGuard([] { TMemoryBudget::SetLimit(0); });
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY,
+                     TMemoryBudget::VfsName()),
+            SQLITE_OK);
+        const auto close = qScopeGuard([db] { sqlite3_close(db); });
+        sqlite3_exec(
+            db, "PRAGMA temp_store = FILE; PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
+        sqlite3_stmt *statement = nullptr;
+        QCOMPARE(
+            sqlite3_prepare_v2(db,
+                "WITH RECURSIVE R(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM R LIMIT 3000000) "
+                "SELECT N, printf('%020d', N) FROM R ORDER BY -N",
+                -1, &statement, nullptr),
+            SQLITE_OK);
+        const int rc = sqlite3_step(statement);
+        sqlite3_finalize(statement);
+        QCOMPARE(rc, SQLITE_FULL);
     }
 };
 

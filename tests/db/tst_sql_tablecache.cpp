@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 
 namespace {
 
@@ -74,6 +75,43 @@ private slots:
         const auto after = TableCache::Load(path, 1251);
         QVERIFY(after.get() != before.get());
         QCOMPARE(after->Int(0, 0), 7);
+    }
+
+    void replacedWithEqualSizeAndTimeIsReadAgain_data()
+    {
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("another file moved over it") << false;
+        QTest::newRow("rewritten in place, time put back") << true;
+    }
+
+    void replacedWithEqualSizeAndTimeIsReadAgain()
+    {
+        QFETCH(bool, inPlace);
+        const QString path = FFolder.filePath(QStringLiteral("replaced.db"));
+        WriteNumbers(path, {1, 2});
+        const QFileInfo original(path);
+        const QDateTime modified = original.lastModified();
+        const auto before = TableCache::Load(path, 1251);
+        if (inPlace) {
+            WriteNumbers(path, {7, 8});
+        } else {
+            const QString replacement = FFolder.filePath(QStringLiteral("replacement.db"));
+            WriteNumbers(replacement, {7, 8});
+            QCOMPARE(std::rename(QFile::encodeName(replacement).constData(),
+                         QFile::encodeName(path).constData()),
+                0);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        file.close();
+        const QFileInfo replaced(path);
+        QCOMPARE(replaced.size(), original.size());
+        QCOMPARE(replaced.lastModified(), modified);
+
+        const auto after = TableCache::Load(path, 1251);
+        QCOMPARE(after->Int(0, 0), 7);
+        QCOMPARE(before->Int(0, 0), 1);
     }
 
     void otherCodePageIsReadAgain()
