@@ -4,6 +4,7 @@
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
 #include "dialogs/mmDBGridDetail.h"
+#include "dialogs/mmDBGridOptions.h"
 #include "i18n/TranslationDictionary.h"
 #include "search/mmDBSearch.h"
 #include "settings/FileRegistry.h"
@@ -65,6 +66,7 @@ int main(int argc, char *argv[])
     InstallColumnSearch();
     InstallConditionsDialog();
     InstallDetailDialog();
+    InstallOptionsWizard();
 
     const TDataFolderSearch data = FindDataFolder(parser.value(dataOption),
         QCoreApplication::applicationDirPath(), QStringLiteral(PHONEBOOK_INSTALLED_DATA_DIR));
