@@ -385,6 +385,7 @@ private slots:
         QCOMPARE(
             dialog.size(), QSize(TfrmDBGridOptions::ClientWidth, TfrmDBGridOptions::ClientHeight));
         QCOMPARE(FormCheck::CutOffTexts(&dialog), QStringList());
+        QTest::mouseMove(&dialog, QPoint(220, 240)); // on no control: nothing lit
         FormCheck::SavePicture(&dialog, QStringLiteral("options-wizard"));
         const QStringList expected {"ccbTableColor", "ccbSelectedColor", "btnTableFont",
             "ccbTitleColor", "btnTitleFont", "cbUseStripes", "ccbStripeOne", "ccbStripeTwo",
