@@ -367,15 +367,18 @@ void TfrmDBGridOptions::ApplyVisibleFields()
     TDataSet *dataSet = FGrid->DataSet();
     if (!dataSet || !dataSet->Active())
         return;
-    // Only what changes for the user: a column the application hid and the chooser was not
-    // asked about stays hidden, and untouched columns keep their looks.
+    // A field left out is hidden even when only its column was (the application hides the
+    // street code's column): rebuilt columns start visible, a hidden field stays out.
     QList<TField *> shown;
     QList<TField *> hidden;
     for (int i = 0; i < dataSet->FieldCount(); ++i) {
         TField *field = dataSet->Fields(i);
-        const bool wanted = FVisibleFields.contains(field->FieldName(), Qt::CaseInsensitive);
-        if (wanted != ShownInGrid(*FGrid, *field))
-            (wanted ? shown : hidden).append(field);
+        if (FVisibleFields.contains(field->FieldName(), Qt::CaseInsensitive)) {
+            if (!ShownInGrid(*FGrid, *field))
+                shown.append(field);
+        } else if (field->Visible()) {
+            hidden.append(field);
+        }
     }
     if (!shown.isEmpty() || !hidden.isEmpty())
         FGrid->SetFieldsVisible(shown, hidden);

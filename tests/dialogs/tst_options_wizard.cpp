@@ -60,6 +60,16 @@ TFont Emboldened(TFont font)
     return font;
 }
 
+// The fields the user sees a column of.
+QStringList ShownFields(const TmmDBGrid &grid)
+{
+    QStringList names;
+    for (int i = 0; i < grid.Columns().Count(); ++i)
+        if (grid.Columns()[i]->Visible() && grid.Columns()[i]->Field()->Visible())
+            names << grid.Columns()[i]->FieldName();
+    return names;
+}
+
 QStringList VisibleFieldNames(TDataSet &dataSet)
 {
     QStringList names;
@@ -159,6 +169,8 @@ private slots:
         QFETCH(bool, stripes);
         QFETCH(bool, defaults);
         QFETCH(bool, handler);
+        // The application hides a column of its own, as the directory does the street code.
+        FGrid->Columns().FindColumn(QStringLiteral("TELE"))->SetVisible(false);
         const TGridLook before = TGridLook::Of(*FGrid);
         QList<QObject *> handlerSenders;
         if (handler)
@@ -197,8 +209,7 @@ private slots:
 
         // Scaling and the columns apply whatever else happens.
         QVERIFY(FGrid->ScaleColumns());
-        QCOMPARE(VisibleFieldNames(FFixture->DataSet()),
-            QStringList({QStringLiteral("FAM"), QStringLiteral("TELE")}));
+        QCOMPARE(ShownFields(*FGrid), QStringList({QStringLiteral("FAM")}));
         TGridLook expected = before;
         if (handler) {
             QCOMPARE(handlerSenders, QList<QObject *>({FGrid}));
