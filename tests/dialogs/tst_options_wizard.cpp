@@ -31,32 +31,26 @@ constexpr int Lime = 8;
 // What the colour dialog behind "Другой..." answers.
 const TColor OtherColor = RGBColor(200, 10, 10);
 
-// The user drops the picker's palette and clicks a cell; the colour it shows is returned.
+// The user drops the picker's palette and clicks a cell, or "Другой..." for a negative one;
+// the colour picked is returned.
 TColor Pick(TColorCombo *combo, int cell)
 {
     Click(combo);
     TColorWindow *window = combo->ColorWindow();
     if (!QTest::qWaitForWindowExposed(window))
         QTest::qFail("the palette did not drop down", __FILE__, __LINE__);
+    if (cell < 0) {
+        Click(window->OtherButton());
+        return OtherColor;
+    }
     QTest::mouseClick(window, Qt::LeftButton, {}, window->CellRect(cell).center());
     return window->PaletteColor(cell);
 }
 
-// The user drops the palette and asks for another colour.
-void PickOther(TColorCombo *combo)
-{
-    Click(combo);
-    TColorWindow *window = combo->ColorWindow();
-    if (!QTest::qWaitForWindowExposed(window))
-        QTest::qFail("the palette did not drop down", __FILE__, __LINE__);
-    Click(window->OtherButton());
-}
-
-// The font the font dialog answers: the one it was opened with, bold and two points larger.
-TFont Emboldened(TFont font)
+// What the font dialog answers: the font it was opened with, in bold.
+TFont Bold(TFont font)
 {
     font.SetStyle(int(TFontStyle::fsBold));
-    font.SetSize(font.Size() + 2);
     return font;
 }
 
@@ -70,15 +64,6 @@ QStringList ShownFields(const TmmDBGrid &grid)
     return names;
 }
 
-QStringList VisibleFieldNames(TDataSet &dataSet)
-{
-    QStringList names;
-    for (int i = 0; i < dataSet.FieldCount(); ++i)
-        if (dataSet.Fields(i)->Visible())
-            names << dataSet.Fields(i)->FieldName();
-    return names;
-}
-
 // The background of a data cell, off its text.
 QColor CellBackground(TDialogGridFixture &fixture, int record)
 {
@@ -86,14 +71,13 @@ QColor CellBackground(TDialogGridFixture &fixture, int record)
     return fixture.Grid().grab().toImage().pixelColor(cell.right() - 2, cell.bottom() - 2);
 }
 
-// What of the grid the wizard may change, to compare before and after.
+// What of the grid the wizard may change.
 struct TGridLook
 {
     TColor Color, ColorSelected, FixedColor, StripeOne, StripeTwo;
     TFont Font, TitleFont;
     bool Striped, ScaleColumns, ConditionalFormatting;
-    QStringList Conditions;
-    QStringList VisibleFields;
+    QStringList Conditions, Shown;
 
     static TGridLook Of(TmmDBGrid &grid)
     {
@@ -102,11 +86,24 @@ struct TGridLook
             conditions << c->FieldName + QLatin1Char(' ') + c->Value1;
         return {grid.Color(), grid.ColorSelected(), grid.FixedColor(), grid.StripeOne(),
             grid.StripeTwo(), grid.Font(), grid.TitleFont(), grid.Striped(), grid.ScaleColumns(),
-            grid.ConditionalFormatting(), conditions,
-            grid.DataSet() ? VisibleFieldNames(*grid.DataSet()) : QStringList()};
+            grid.ConditionalFormatting(), conditions, ShownFields(grid)};
     }
     bool operator==(const TGridLook &) const = default;
 };
+
+char *toString(const TGridLook &look)
+{
+    QStringList parts;
+    for (TColor color :
+        {look.Color, look.ColorSelected, look.FixedColor, look.StripeOne, look.StripeTwo})
+        parts << QString::number(color);
+    for (const TFont &f : {look.Font, look.TitleFont})
+        parts << QStringLiteral("%1 %2pt %3").arg(f.Name()).arg(f.Size()).arg(f.Style());
+    for (bool on : {look.Striped, look.ScaleColumns, look.ConditionalFormatting})
+        parts << QString::number(on);
+    parts << look.Conditions.join(QLatin1Char(',')) << look.Shown.join(QLatin1Char(','));
+    return QTest::toString(parts.join(QStringLiteral(" | ")));
+}
 
 } // namespace
 
@@ -117,16 +114,24 @@ class TestOptionsWizard : public QObject
     std::unique_ptr<TDialogGridFixture> FFixture;
     TmmDBGrid *FGrid = nullptr;
 
-    void AddCondition(const QString &field, const QString &value)
+    // One condition on TELE, switched on.
+    void AddCondition()
     {
-        auto condition = std::make_unique<TCondition>();
-        condition->FieldName = field;
-        condition->Operation = TConditionOperation(0);
-        condition->Value1 = value;
-        condition->ShowInFields = {field};
-        condition->UseColor = true;
-        condition->Color = Colors::clRed;
-        FGrid->Conditions().Add(condition.release());
+        auto *condition = new TCondition;
+        condition->FieldName = QStringLiteral("TELE");
+        condition->Value1 = QStringLiteral("20002");
+        FGrid->Conditions().Add(condition);
+        FGrid->SetConditionalFormatting(true);
+    }
+
+    // The wizard on the grid, up and active as the user sees it.
+    std::unique_ptr<TfrmDBGridOptions> Open()
+    {
+        auto dialog = std::make_unique<TfrmDBGridOptions>(FGrid);
+        dialog->AssignGrid(FGrid);
+        if (!OpenActive(dialog.get()))
+            QTest::qFail("the wizard did not come up", __FILE__, __LINE__);
+        return dialog;
     }
 
 private slots:
@@ -140,9 +145,8 @@ private slots:
         FGrid->SetFont(TFont(QStringLiteral("DejaVu Sans"), 9));
         FGrid->SetStripeOne(RGBColor(220, 220, 255));
         FGrid->SetStripeTwo(RGBColor(255, 220, 220));
-        GridStandardDialogs().ChooseFont = [](QWidget *, const TFont &initial) {
-            return std::optional<TFont>(Emboldened(initial));
-        };
+        GridStandardDialogs().ChooseFont
+            = [](QWidget *, const TFont &initial) { return std::optional<TFont>(Bold(initial)); };
         GridStandardDialogs().ChooseColor
             = [](QWidget *, TColor) { return std::optional<TColor>(OtherColor); };
     }
@@ -176,14 +180,14 @@ private slots:
         if (handler)
             FGrid->OnReadDefaults
                 = [&handlerSenders](QObject *sender) { handlerSenders << sender; };
-        TColor table = 0, selected = 0, title = 0, stripeTwo = 0;
+        TColor table = 0, selected = 0, title = 0, stripeOne = 0, stripeTwo = 0;
         WhenShown<TfrmDBGridOptions>([&](TfrmDBGridOptions *dialog) {
             table = Pick(dialog->ccbTableColor, Aqua);
             selected = Pick(dialog->ccbSelectedColor, Yellow);
             title = Pick(dialog->ccbTitleColor, Silver);
             Click(dialog->btnTableFont);
             Click(dialog->btnTitleFont);
-            PickOther(dialog->ccbStripeOne);
+            stripeOne = Pick(dialog->ccbStripeOne, -1);
             stripeTwo = Pick(dialog->ccbStripeTwo, Lime);
             if (!stripes) {
                 Click(dialog->cbUseStripes);
@@ -208,42 +212,23 @@ private slots:
         QVERIFY(!QTest::currentTestFailed());
 
         // Scaling and the columns apply whatever else happens.
-        QVERIFY(FGrid->ScaleColumns());
-        QCOMPARE(ShownFields(*FGrid), QStringList({QStringLiteral("FAM")}));
         TGridLook expected = before;
+        expected.ScaleColumns = true;
+        expected.Shown = QStringList {QStringLiteral("FAM")};
         if (handler) {
             QCOMPARE(handlerSenders, QList<QObject *>({FGrid}));
         } else if (defaults) {
-            expected.Color = Colors::clWindow;
-            expected.ColorSelected = TmmDBGrid::DefaultColorSelected;
-            expected.FixedColor = Colors::clBtnFace;
-            expected.Font
-                = TFont(QStringLiteral("Tahoma"), 8, 0, Colors::clBlack, Charsets::RUSSIAN_CHARSET);
-            expected.TitleFont = expected.Font;
-            expected.Striped = true;
-            expected.StripeOne = TmmDBGrid::DefaultStripeOne;
-            expected.StripeTwo = TmmDBGrid::DefaultStripeTwo;
+            const TFont tahoma(
+                QStringLiteral("Tahoma"), 8, 0, Colors::clBlack, Charsets::RUSSIAN_CHARSET);
+            expected = {Colors::clWindow, TmmDBGrid::DefaultColorSelected, Colors::clBtnFace,
+                TmmDBGrid::DefaultStripeOne, TmmDBGrid::DefaultStripeTwo, tahoma, tahoma, true,
+                true, before.ConditionalFormatting, before.Conditions, expected.Shown};
         } else {
-            expected.Color = table;
-            expected.ColorSelected = selected;
-            expected.FixedColor = title;
-            expected.Font = Emboldened(before.Font);
-            expected.TitleFont = Emboldened(before.TitleFont);
-            expected.Striped = stripes;
-            if (stripes) {
-                expected.StripeOne = OtherColor;
-                expected.StripeTwo = stripeTwo;
-            }
+            expected = {table, selected, title, stripes ? stripeOne : before.StripeOne,
+                stripes ? stripeTwo : before.StripeTwo, Bold(before.Font), Bold(before.TitleFont),
+                stripes, true, before.ConditionalFormatting, before.Conditions, expected.Shown};
         }
-        const TGridLook after = TGridLook::Of(*FGrid);
-        QCOMPARE(after.Color, expected.Color);
-        QCOMPARE(after.ColorSelected, expected.ColorSelected);
-        QCOMPARE(after.FixedColor, expected.FixedColor);
-        QCOMPARE(after.Font, expected.Font);
-        QCOMPARE(after.TitleFont, expected.TitleFont);
-        QCOMPARE(after.Striped, expected.Striped);
-        QCOMPARE(after.StripeOne, expected.StripeOne);
-        QCOMPARE(after.StripeTwo, expected.StripeTwo);
+        QCOMPARE(TGridLook::Of(*FGrid), expected);
         for (int i = 0; i < FGrid->Columns().Count(); ++i) {
             QCOMPARE(FGrid->Columns()[i]->Font(), FGrid->Font());
             QCOMPARE(FGrid->Columns()[i]->Title().Font(), FGrid->TitleFont());
@@ -262,8 +247,7 @@ private slots:
     // lost with "Отменить".
     void cancelLeavesTheGridAsItWas()
     {
-        AddCondition(QStringLiteral("TELE"), QStringLiteral("20002"));
-        FGrid->SetConditionalFormatting(true);
+        AddCondition();
         const TGridLook before = TGridLook::Of(*FGrid);
         WhenShown<TfrmDBGridOptions>([](TfrmDBGridOptions *dialog) {
             Click(dialog->btnTableFont);
@@ -286,7 +270,7 @@ private slots:
         });
         FGrid->RunOptionsWizard();
         QVERIFY(!QTest::currentTestFailed());
-        QVERIFY(TGridLook::Of(*FGrid) == before);
+        QCOMPARE(TGridLook::Of(*FGrid), before);
     }
 
     // A memo field has no place in the wizard's chooser: it stays as the dialog found it until
@@ -311,45 +295,37 @@ private slots:
         data.Rows->AppendText(1, "примечание");
         data.Rows->EndRow();
         data.Open();
-        TfrmDBGridOptions dialog(FGrid);
-        dialog.AssignGrid(FGrid);
-        QVERIFY(OpenActive(&dialog));
+        auto dialog = Open();
         if (openChooser) {
             WhenShown<TColumnsChooserDialog>([](TColumnsChooserDialog *chooser) {
                 QCOMPARE(chooser->List->count(), 1); // the memo is not offered
                 QTest::keyClick(chooser->List, Qt::Key_Return);
             });
-            Click(dialog.btnChooseColumns);
+            Click(dialog->btnChooseColumns);
         }
-        Click(dialog.btnOk);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        Click(dialog->btnOk);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(data.FieldByName(QStringLiteral("NOTE"))->Visible(), memoVisible);
         QVERIFY(data.FieldByName(QStringLiteral("FAM"))->Visible());
     }
 
     void captionNamesTheData_data()
     {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("query");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("table") << "table"
-                               << "Мастер установок таблицы (kvtel_1.DB)";
-        QTest::newRow("query") << "query"
-                               << "Мастер установок таблицы (Query1)";
-        QTest::newRow("no data") << "none"
-                                 << "Мастер установок таблицы";
+        QTest::newRow("table") << false << "Мастер установок таблицы (kvtel_1.DB)";
+        QTest::newRow("query") << true << "Мастер установок таблицы (Query1)";
     }
     void captionNamesTheData()
     {
-        QFETCH(QString, kind);
+        QFETCH(bool, query);
         QFETCH(QString, caption);
         TTable table;
         table.SetTableName(QStringLiteral("kvtel_1.DB"));
-        TQuery query;
-        query.setObjectName(QStringLiteral("Query1"));
+        TQuery query1;
+        query1.setObjectName(QStringLiteral("Query1"));
         TDataSource source;
-        source.SetDataSet(kind == QLatin1String("table") ? static_cast<TDataSet *>(&table)
-                : kind == QLatin1String("query")         ? &query
-                                                         : nullptr);
+        source.SetDataSet(query ? static_cast<TDataSet *>(&query1) : &table);
         FGrid->SetDataSource(&source);
         TfrmDBGridOptions dialog(FGrid);
         dialog.AssignGrid(FGrid);
@@ -361,28 +337,24 @@ private slots:
     // columns the user composed survive "Готово", which still applies the look.
     void closedDataKeepsConditionsAndColumns()
     {
-        AddCondition(QStringLiteral("TELE"), QStringLiteral("20002"));
-        FGrid->SetConditionalFormatting(true);
+        AddCondition();
         TDataSet &data = FFixture->DataSet();
-        // Hidden with the grid's chooser, which the grid remembers across the reopening.
-        FGrid->SetFieldsVisible({}, {data.FieldByName(QStringLiteral("PRICE"))});
+        // The user's choice of columns, which the grid keeps across the reopening.
+        FGrid->SetFieldsVisible(
+            {data.FieldByName(QStringLiteral("ADR"))}, {data.FieldByName(QStringLiteral("PRICE"))});
+        const TGridLook before = TGridLook::Of(*FGrid);
         data.Close();
-        TfrmDBGridOptions dialog(FGrid);
-        dialog.AssignGrid(FGrid);
-        QVERIFY(OpenActive(&dialog));
-        QVERIFY(dialog.cbUseConditionalFormatting->Checked());
-        for (QWidget *control : {static_cast<QWidget *>(dialog.cbUseConditionalFormatting),
-                 static_cast<QWidget *>(dialog.btnChooseConditionalFormatting),
-                 static_cast<QWidget *>(dialog.btnChooseColumns)})
-            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
-        const TColor table = Pick(dialog.ccbTableColor, Aqua);
-        Click(dialog.btnOk);
-        QCOMPARE(FGrid->Color(), table);
-        QVERIFY(FGrid->ConditionalFormatting());
-        QCOMPARE(FGrid->Conditions().Count(), 1);
-        QCOMPARE(FGrid->Conditions()[0]->Value1, QStringLiteral("20002"));
+        auto dialog = Open();
+        QVERIFY(dialog->cbUseConditionalFormatting->Checked());
+        QVERIFY(!dialog->cbUseConditionalFormatting->isEnabled());
+        QVERIFY(!dialog->btnChooseConditionalFormatting->isEnabled());
+        QVERIFY(!dialog->btnChooseColumns->isEnabled());
+        const TColor table = Pick(dialog->ccbTableColor, Aqua);
+        Click(dialog->btnOk);
         data.Open();
-        QVERIFY(!data.FieldByName(QStringLiteral("PRICE"))->Visible());
+        TGridLook expected = before;
+        expected.Color = table;
+        QCOMPARE(TGridLook::Of(*FGrid), expected);
     }
 
     // The form as laid out: every caption readable, Tab through the settings and the two
@@ -390,28 +362,26 @@ private slots:
     void layoutAndKeyboard()
     {
         FGrid->SetConditionalFormatting(true); // "Задать условия" takes its turn
-        TfrmDBGridOptions dialog(FGrid);
-        dialog.AssignGrid(FGrid);
-        QVERIFY(OpenActive(&dialog));
+        auto dialog = Open();
         QCOMPARE(
-            dialog.size(), QSize(TfrmDBGridOptions::ClientWidth, TfrmDBGridOptions::ClientHeight));
-        QCOMPARE(FormCheck::CutOffTexts(&dialog), QStringList());
-        QTest::mouseMove(&dialog, QPoint(220, 240)); // on no control: nothing lit
-        FormCheck::SavePicture(&dialog, QStringLiteral("options-wizard"));
+            dialog->size(), QSize(TfrmDBGridOptions::ClientWidth, TfrmDBGridOptions::ClientHeight));
+        QCOMPARE(FormCheck::CutOffTexts(dialog.get()), QStringList());
+        QTest::mouseMove(dialog.get(), QPoint(220, 240)); // on no control: nothing lit
+        FormCheck::SavePicture(dialog.get(), QStringLiteral("options-wizard"));
         const QStringList expected {"ccbTableColor", "ccbSelectedColor", "btnTableFont",
             "ccbTitleColor", "btnTitleFont", "cbUseStripes", "ccbStripeOne", "ccbStripeTwo",
             "cbUseConditionalFormatting", "btnChooseConditionalFormatting", "btnChooseColumns",
             "cbScaleColumns", "btnOk", "btnCancel", "ccbTableColor"};
-        dialog.ccbTableColor->setFocus(Qt::TabFocusReason);
-        QStringList visited {dialog.focusWidget()->objectName()};
+        dialog->ccbTableColor->setFocus(Qt::TabFocusReason);
+        QStringList visited {dialog->focusWidget()->objectName()};
         for (int i = 1; i < expected.size(); ++i) {
-            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
-            visited << dialog.focusWidget()->objectName();
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+            visited << dialog->focusWidget()->objectName();
         }
         QCOMPARE(visited, expected);
-        Click(dialog.cbScaleColumns);
-        QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        Click(dialog->cbScaleColumns);
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QVERIFY(FGrid->ScaleColumns());
     }
 };
