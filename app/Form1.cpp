@@ -127,6 +127,7 @@ void TForm1::CreateComponents()
     Table1->SetDatabaseName(QStringLiteral("Gorod"));
     Table2 = new TTable(this);
     Query1 = new TQuery(this);
+    Query1->setObjectName(QStringLiteral("Query1")); // the options wizard names it in its caption
     Query1->SetDatabaseName(QStringLiteral("Gorod"));
     DSource1 = new TDataSource(this);
     DSource1->SetDataSet(Table1);

@@ -7,6 +7,7 @@
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/TFormatSettings.h"
 #include "dialogs/mmDBGridDetail.h"
+#include "dialogs/mmDBGridOptions.h"
 #include "i18n/TranslationDictionary.h"
 #include "i18n/zrMultilingualSupport.h"
 #include "search/mmDBSearch.h"
@@ -127,6 +128,7 @@ int main(int argc, char *argv[])
     InstallColumnSearch();
     InstallConditionsDialog();
     InstallDetailDialog();
+    InstallOptionsWizard();
 
     // The installed copy lies where the install put it relative to the program, whatever the
     // prefix was.
