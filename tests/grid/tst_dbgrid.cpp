@@ -1,9 +1,10 @@
-#include "GridFixture.h"
+#include "tests/support/GridFixture.h"
 
 #include "core/Exception.h"
 #include "db/dataset/TDataSource.h"
 #include "db/dataset/TField.h"
 #include "grid/TDBGrid.h"
+#include "tests/support/ErrorDisplayRecorder.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
@@ -336,14 +337,11 @@ private slots:
                       throw Exception(QStringLiteral("cannot show the value"));
                   }
               };
-        QStringList raised;
+        const ErrorDisplayRecorder shown;
+        const QStringList &raised = shown.Messages();
         auto paint = [&] {
             FGrid->grab();
-            try {
-                QCoreApplication::sendPostedEvents(FGrid.get(), QEvent::MetaCall);
-            } catch (const Exception &e) {
-                raised << e.Message();
-            }
+            QCoreApplication::sendPostedEvents(FGrid.get(), QEvent::MetaCall);
         };
         for (int attempt = 0; attempt < 3; ++attempt)
             paint();
