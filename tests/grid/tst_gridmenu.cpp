@@ -1,5 +1,5 @@
-#include "GridFixture.h"
 #include "QueryFixture.h"
+#include "tests/support/GridFixture.h"
 
 #include "core/Exception.h"
 #include "db/dataset/TDataSource.h"
