@@ -7,6 +7,7 @@
 #include "tests/support/ErrorDisplayRecorder.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QtTest>
@@ -44,6 +45,9 @@ private slots:
         FFixture = std::make_unique<TGridFixture>();
         FGrid = std::make_unique<TDBGrid>();
         FGrid->resize(420, 220);
+        // Every binding, rebinding, closing and reopening below keeps the model's contract.
+        new QAbstractItemModelTester(
+            FGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, FGrid.get());
     }
     void cleanup()
     {
