@@ -30,6 +30,11 @@ template <class Button> class TFlatToggle : public Button
 public:
     explicit TFlatToggle(QWidget *parent);
 
+    QString Caption() const { return this->text(); }
+    void SetCaption(const QString &value) { this->setText(value); }
+    bool Checked() const { return this->isChecked(); }
+    void SetChecked(bool value) { this->setChecked(value); }
+
     // taRightJustify puts the caption to the right of the box, taLeftJustify to its left.
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value);

@@ -16,11 +16,6 @@ public:
     explicit TmmCheckBoxEx(const QString &caption, QWidget *parent = nullptr);
     ~TmmCheckBoxEx() override;
 
-    QString Caption() const { return text(); }
-    void SetCaption(const QString &value) { setText(value); }
-    bool Checked() const { return isChecked(); }
-    void SetChecked(bool value) { setChecked(value); }
-
     void DrawBox(QPainter &painter, int x, int y) const override;
 
 protected:

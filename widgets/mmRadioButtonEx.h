@@ -22,11 +22,6 @@ public:
     explicit TmmRadioButtonEx(const QString &caption, QWidget *parent = nullptr);
     ~TmmRadioButtonEx() override;
 
-    QString Caption() const { return text(); }
-    void SetCaption(const QString &value) { setText(value); }
-    bool Checked() const { return isChecked(); }
-    void SetChecked(bool value) { setChecked(value); }
-
     void DrawBox(QPainter &painter, int x, int y) const override;
 
 protected:
