@@ -1,26 +1,10 @@
 #pragma once
 
-#include "db/dataset/TDataSet.h"
 #include "db/dataset/TDatabase.h"
-#include "db/paradox/TRecordSet.h"
+#include "tests/support/MemoryDataSet.h"
 
 #include <QTemporaryDir>
 #include <memory>
-
-// A dataset over rows the test makes, opened through a real connection; it can pose as a
-// query for the behaviour that depends on that.
-class TMemoryDataSet : public TDataSet
-{
-public:
-    using TDataSet::TDataSet;
-    std::shared_ptr<TRecordSet> Rows = std::make_shared<TRecordSet>();
-    bool PoseAsQuery = false;
-    bool IsQuery() const override { return PoseAsQuery; }
-
-protected:
-    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return Rows; }
-    QString DescribeForErrors() const override { return QStringLiteral("memory"); }
-};
 
 // A connection to an empty temporary folder, under a name of its own, for in-memory datasets.
 class TGridFixture
