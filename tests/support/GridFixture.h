@@ -19,8 +19,9 @@ public:
     // An opened one.
     std::unique_ptr<TMemoryDataSet> OpenDataSet(std::shared_ptr<TRecordSet> rows);
 
-    // Subscribers as the town table has them: FAM (text), TELE (integer), ADR_D (text),
-    // ADR_K (integer). Row i has TELE 20000 + i.
+    // Subscriber-like rows for the grid, not the town table (see TSubscriberTable): FAM
+    // (text), TELE (integer, so that numbers can be compared), ADR_D (text), ADR_K (integer).
+    // Row i has TELE 20000 + i. The widths set the columns' default widths the tests measure.
     static std::shared_ptr<TRecordSet> Subscribers(int count);
     // Streets: K_Y (integer), NAME (text).
     static std::shared_ptr<TRecordSet> Streets(int count);
