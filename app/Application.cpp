@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "core/ErrorDisplay.h"
 #include "core/Exception.h"
 #include "core/OperationProgress.h"
 #include "core/TFont.h"
@@ -17,6 +18,12 @@ TApplication::TApplication(int &argc, char **argv)
     RegisterClassicFonts();
     setApplicationName(QStringLiteral("phonebook"));
     setOrganizationName(QStringLiteral("Tarnwell Software"));
+    SetErrorDisplay([this](const std::exception &e) { HandleException(e); });
+}
+
+TApplication::~TApplication()
+{
+    SetErrorDisplay({});
 }
 
 QString TApplication::Title()

@@ -14,7 +14,9 @@ class TApplication : public QApplication
 public:
     // Names the program ("phonebook", its organisation) and gives it no display name: the
     // platform would append one to every window's caption, which must be the caption alone.
+    // It is the error display of the libraries below it while it lives.
     TApplication(int &argc, char **argv);
+    ~TApplication() override;
 
     // The caption of the program's message boxes.
     static QString Title();

@@ -2,22 +2,15 @@
 
 // What the in-memory benchmarks share: a dataset over rows built in memory and a deterministic
 // sequence of pseudo-random numbers to fill them with.
-#include "db/dataset/TDataSet.h"
-#include "db/paradox/TRecordSet.h"
+#include "tests/support/MemoryDataSet.h"
 
 #include <cstdint>
-#include <memory>
 
 // A query whose result is whatever record set it is given.
-class MemoryDataSet : public TDataSet
+class MemoryDataSet : public TMemoryDataSet
 {
 public:
-    std::shared_ptr<TRecordSet> Rows;
-    bool IsQuery() const override { return true; }
-
-protected:
-    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return Rows; }
-    QString DescribeForErrors() const override { return QStringLiteral("Query"); }
+    MemoryDataSet() { PoseAsQuery = true; }
 };
 
 // The same numbers on every run, so that runs compare.

@@ -2,8 +2,10 @@
 
 #include "bench/BenchRows.h"
 #include "db/paradox/ParadoxWriter.h"
+#include "tests/support/SubscriberTable.h"
 
 #include <QDir>
+#include <optional>
 #include <string>
 
 namespace {
@@ -43,34 +45,20 @@ void GenerateTown(const QString &folder, int subscribers, int streets)
     QDir().mkpath(folder);
     Sequence random(19990101);
 
-    TRecordSet town;
-    town.AddColumn(QStringLiteral("FAM"), TFieldType::ftString, 30);
-    town.AddColumn(QStringLiteral("TELE"), TFieldType::ftString, 8);
-    town.AddColumn(QStringLiteral("K_Y"), TFieldType::ftInteger);
-    town.AddColumn(QStringLiteral("ADR_D"), TFieldType::ftString, 6);
-    town.AddColumn(QStringLiteral("ADR_K"), TFieldType::ftString, 4);
-    town.Reserve(subscribers);
+    TSubscriberTable town(subscribers);
     for (int i = 0; i < subscribers; ++i) {
-        town.AppendText(0, Surname(random));
-        town.AppendText(1, Phone(random));
-        town.AppendInt(2, int64_t(random.Next(uint32_t(streets))) + 1);
+        const std::string name = Surname(random);
+        const std::string phone = Phone(random);
+        const int street = int(random.Next(uint32_t(streets))) + 1;
         std::string house = std::to_string(random.Next(150) + 1);
         if (random.Next(10) == 0)
             house += "а";
-        town.AppendText(3, house);
-        if (random.Next(4) == 0)
-            town.AppendNull(4); // a private house has no flat
-        else
-            town.AppendText(4, std::to_string(random.Next(300) + 1));
-        town.EndRow();
+        std::optional<std::string> flat; // a private house has none
+        if (random.Next(4) != 0)
+            flat = std::to_string(random.Next(300) + 1);
+        town.Add(name, phone, street, house, flat);
     }
-    Paradox::WriteTable(QDir(folder).filePath(QStringLiteral("kvtel_1.DB")),
-        {{QStringLiteral("FAM"), QLatin1Char('A'), 30},
-            {QStringLiteral("TELE"), QLatin1Char('A'), 8},
-            {QStringLiteral("K_Y"), QLatin1Char('I'), 0},
-            {QStringLiteral("ADR_D"), QLatin1Char('A'), 6},
-            {QStringLiteral("ADR_K"), QLatin1Char('A'), 4}},
-        town);
+    town.WriteTo(folder);
 
     TRecordSet names;
     names.AddColumn(QStringLiteral("K_Y"), TFieldType::ftInteger);

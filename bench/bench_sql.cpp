@@ -3,9 +3,10 @@
 // street chosen) under 20 ms.
 #include "bench/BenchRows.h"
 #include "db/paradox/ParadoxWriter.h"
-#include "db/sql/SqlEngine.h"
 #include "db/sql/SqlCollation.h"
+#include "db/sql/SqlEngine.h"
 #include "db/sql/TableCache.h"
+#include "tests/support/SubscriberTable.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -48,28 +49,15 @@ QString Phone(Sequence &random)
 void WriteTown(const QString &folder)
 {
     Sequence random;
-    TRecordSet town;
-    town.AddColumn(QStringLiteral("FAM"), TFieldType::ftString, 30);
-    town.AddColumn(QStringLiteral("TELE"), TFieldType::ftString, 10);
-    town.AddColumn(QStringLiteral("K_Y"), TFieldType::ftInteger);
-    town.AddColumn(QStringLiteral("ADR_D"), TFieldType::ftString, 5);
-    town.AddColumn(QStringLiteral("ADR_K"), TFieldType::ftString, 5);
-    town.Reserve(Subscribers);
+    TSubscriberTable town(Subscribers);
     for (int i = 0; i < Subscribers; ++i) {
-        town.AppendText(0, Surname(random).toStdString());
-        town.AppendText(1, Phone(random).toStdString());
-        town.AppendInt(2, int64_t(random.Next(Streets)) + 1);
-        town.AppendText(3, std::to_string(random.Next(120) + 1));
-        town.AppendText(4, std::to_string(random.Next(200) + 1));
-        town.EndRow();
+        const std::string name = Surname(random).toStdString();
+        const std::string phone = Phone(random).toStdString();
+        const int street = int(random.Next(Streets)) + 1;
+        const std::string house = std::to_string(random.Next(120) + 1);
+        town.Add(name, phone, street, house, std::to_string(random.Next(200) + 1));
     }
-    Paradox::WriteTable(folder + QStringLiteral("/kvtel_1.DB"),
-        {{QStringLiteral("FAM"), QLatin1Char('A'), 30},
-            {QStringLiteral("TELE"), QLatin1Char('A'), 10},
-            {QStringLiteral("K_Y"), QLatin1Char('I'), 0},
-            {QStringLiteral("ADR_D"), QLatin1Char('A'), 5},
-            {QStringLiteral("ADR_K"), QLatin1Char('A'), 5}},
-        town);
+    town.WriteTo(folder);
 
     TRecordSet phones;
     phones.AddColumn(QStringLiteral("TELE"), TFieldType::ftString, 10);

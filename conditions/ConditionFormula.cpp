@@ -8,7 +8,7 @@ namespace {
 // The fields a formula sees as variables: numbers and dates, BCD fields excepted.
 bool IsFormulaVariableType(TFieldType type)
 {
-    return (IsNumericType(type) && type != TFieldType::ftBCD) || IsDateTimeType(type);
+    return IsPlainNumberType(type) || IsDateTimeType(type);
 }
 
 enum class Direction { ToFieldNames, ToLabels };

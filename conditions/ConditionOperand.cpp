@@ -89,8 +89,8 @@ bool TryStrToDateTime(const QString &text, double &value)
 
 bool ReadOperand(TFieldType type, const QString &text, const QDate &today, double &value)
 {
-    // A BCD field compares as text.
-    if (type == TFieldType::ftString || (IsNumericType(type) && type != TFieldType::ftBCD)) {
+    // A BCD field has no reading.
+    if (type == TFieldType::ftString || IsPlainNumberType(type)) {
         // The calculator's reader: only the locale's separator, no digit grouping, no
         // "inf" or "nan".
         return TextToFloat(ExpandDateMacros(text, today), FormatSettings().DecimalSeparator, value);

@@ -23,7 +23,12 @@ public:
     // Everything may have changed: rows, columns or both.
     void BeginReset() { beginResetModel(); }
     void EndReset() { endResetModel(); }
-    void HeaderChanged() { emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1); }
+    // The titles changed; without columns there is no section to name.
+    void HeaderChanged()
+    {
+        if (const int count = columnCount(); count > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, count - 1);
+    }
 
 private:
     TDBGrid *FGrid;

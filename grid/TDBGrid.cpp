@@ -1,5 +1,6 @@
 #include "grid/TDBGrid.h"
 
+#include "core/ErrorDisplay.h"
 #include "core/Exception.h"
 #include "db/dataset/TDataSet.h"
 #include "db/dataset/TDataSource.h"
@@ -535,10 +536,11 @@ void TDBGrid::DataSetChanged()
 {
     // The rows changed under the same fields: the columns and their settings stay.
     const int selected = SelectedIndex();
-    ++FLayoutLock;
-    FModel->BeginReset();
-    FModel->EndReset();
-    --FLayoutLock;
+    {
+        const QScopedValueRollback layout(FLayoutLock, FLayoutLock + 1);
+        FModel->BeginReset();
+        FModel->EndReset();
+    }
     ApplyColumnsToView();
     SyncCurrentFromDataSet(selected);
     FLastTopRecord = TopRecord();
@@ -584,11 +586,10 @@ void TDBGrid::InternalLayout(bool rebuild)
 {
     const int selected = rebuild ? 0 : SelectedIndex();
     if (rebuild) {
-        ++FLayoutLock;
+        const QScopedValueRollback layout(FLayoutLock, FLayoutLock + 1);
         FModel->BeginReset();
         FColumns.Rebuild(DataSet());
         FModel->EndReset();
-        --FLayoutLock;
     }
     SetColumnAttributes();
     SyncCurrentFromDataSet(selected);
@@ -604,14 +605,13 @@ void TDBGrid::SetColumnAttributes()
 
 void TDBGrid::ApplyColumnsToView()
 {
-    ++FLayoutLock;
+    const QScopedValueRollback layout(FLayoutLock, FLayoutLock + 1);
     for (int i = 0; i < FColumns.Count() && i < FTitleHeader->count(); ++i) {
         TColumn *column = FColumns.Items(i);
         FTitleHeader->setSectionHidden(i, !column->Visible());
         if (column->Visible())
             FTitleHeader->resizeSection(i, column->Width() + LineExtent());
     }
-    --FLayoutLock;
 }
 
 void TDBGrid::ApplyOptionsToView()
@@ -676,9 +676,10 @@ void TDBGrid::ColumnChanged(TColumn *column)
     if (index < 0 || index >= FTitleHeader->count())
         return;
     if (FTitleHeader->isSectionHidden(index) == column->Visible()) {
-        ++FLayoutLock;
-        FTitleHeader->setSectionHidden(index, !column->Visible());
-        --FLayoutLock;
+        {
+            const QScopedValueRollback layout(FLayoutLock, FLayoutLock + 1);
+            FTitleHeader->setSectionHidden(index, !column->Visible());
+        }
         SetColumnAttributes();
     }
     const int extent = column->Width() + LineExtent();
@@ -707,15 +708,15 @@ void TDBGrid::SectionMoved(int, int oldVisual, int newVisual)
         return;
     // The header only moved its picture of the column; the collection holds the order, so the
     // header goes back and the column moves instead.
-    ++FLayoutLock;
-    FTitleHeader->moveSection(newVisual, oldVisual);
-    --FLayoutLock;
-    TColumn *selected = SelectedIndex() >= 0 ? FColumns.Items(SelectedIndex()) : nullptr;
-    ++FLayoutLock;
-    FModel->BeginReset();
-    FColumns.Move(oldVisual, newVisual);
-    FModel->EndReset();
-    --FLayoutLock;
+    TColumn *selected = nullptr;
+    {
+        const QScopedValueRollback layout(FLayoutLock, FLayoutLock + 1);
+        FTitleHeader->moveSection(newVisual, oldVisual);
+        selected = SelectedIndex() >= 0 ? FColumns.Items(SelectedIndex()) : nullptr;
+        FModel->BeginReset();
+        FColumns.Move(oldVisual, newVisual);
+        FModel->EndReset();
+    }
     ApplyColumnsToView();
     SyncCurrentFromDataSet(selected ? FColumns.IndexOf(selected) : 0);
     Invalidate();
@@ -743,6 +744,11 @@ TGridState TDBGrid::CalcSizingState(const QPoint &pos, int &index) const
         }
     }
     return TGridState::gsNormal;
+}
+
+void TDBGrid::UpdateSizingColumn(const QPoint &pos)
+{
+    Q_UNUSED(pos);
 }
 
 // Current record ---------------------------------------------------------------------------
@@ -1031,8 +1037,8 @@ bool TDBGrid::viewportEvent(QEvent *event)
 void TDBGrid::ReportPaintError(bool cleanPaintForgets)
 {
     // A failure must not unwind through the painting machinery, which would be left in the
-    // middle of a paint. It is raised from an event of its own once the paint is over, where the
-    // application's handler shows it; the same failure is not raised again on every repaint.
+    // middle of a paint, nor open a message box inside it. It goes to the error display once
+    // the paint is over; the same failure is not shown again on every repaint.
     const QString message = std::exchange(FPaintError, QString());
     if (message.isEmpty()) {
         if (cleanPaintForgets)
@@ -1043,7 +1049,7 @@ void TDBGrid::ReportPaintError(bool cleanPaintForgets)
         return;
     FLastPaintError = message;
     QMetaObject::invokeMethod(
-        this, [message] { throw Exception(message); }, Qt::QueuedConnection);
+        this, [message] { ShowError(Exception(message)); }, Qt::QueuedConnection);
 }
 
 bool TDBGrid::eventFilter(QObject *watched, QEvent *event)
@@ -1070,17 +1076,14 @@ bool TDBGrid::HandleHeaderEvent(QWidget *header, QEvent *event)
     case QEvent::MouseMove: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         FLastMousePos = header->mapTo(this, mouse->position().toPoint());
-        if (mouse->buttons() == Qt::NoButton) {
-            int index = -1;
-            CalcSizingState(FLastMousePos, index);
-        }
+        if (mouse->buttons() == Qt::NoButton)
+            UpdateSizingColumn(FLastMousePos);
         return false;
     }
     case QEvent::MouseButtonPress: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         FLastMousePos = header->mapTo(this, mouse->position().toPoint());
-        int index = -1;
-        CalcSizingState(FLastMousePos, index);
+        UpdateSizingColumn(FLastMousePos);
         DeliverMouseDown(mouse, header);
         return true;
     }
@@ -1136,8 +1139,7 @@ void TDBGrid::KeyPress(QChar key)
 void TDBGrid::mousePressEvent(QMouseEvent *event)
 {
     FLastMousePos = viewport()->mapTo(this, event->position().toPoint());
-    int index = -1;
-    CalcSizingState(FLastMousePos, index);
+    UpdateSizingColumn(FLastMousePos);
     DeliverMouseDown(event, nullptr);
 }
 
@@ -1160,10 +1162,8 @@ void TDBGrid::DeliverMouseDown(QMouseEvent *event, QWidget *header)
 void TDBGrid::mouseMoveEvent(QMouseEvent *event)
 {
     FLastMousePos = viewport()->mapTo(this, event->position().toPoint());
-    if (event->buttons() == Qt::NoButton) {
-        int index = -1;
-        CalcSizingState(FLastMousePos, index);
-    }
+    if (event->buttons() == Qt::NoButton)
+        UpdateSizingColumn(FLastMousePos);
     QTableView::mouseMoveEvent(event);
 }
 

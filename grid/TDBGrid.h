@@ -200,7 +200,10 @@ protected:
     virtual void ColumnMoved(int fromIndex, int toIndex);
     // Whether pos (this widget's coordinates) lies on a column border the user may drag;
     // index receives the grid column left of it.
-    virtual TGridState CalcSizingState(const QPoint &pos, int &index) const;
+    TGridState CalcSizingState(const QPoint &pos, int &index) const;
+    // The pointer rests or presses at pos: a grid that sizes its columns itself notes the
+    // border under it here. The base keeps nothing.
+    virtual void UpdateSizingColumn(const QPoint &pos);
     // Input: the base handling of the event being delivered happens inside the base versions.
     virtual void MouseDown(
         Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);

@@ -224,7 +224,7 @@ protected:
     // Stripes belong to grid rows: scrolled pixels carry the wrong ones.
     void Scroll(int distance) override;
     void paintEvent(QPaintEvent *event) override;
-    TGridState CalcSizingState(const QPoint &pos, int &index) const override;
+    void UpdateSizingColumn(const QPoint &pos) override;
     void ColWidthsChanged() override;
     void MouseDown(
         Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos) override;
@@ -319,8 +319,9 @@ private:
     std::function<void(TDBGrid *, int, int)> FSavedOnColumnMoved;
     int FLastColumnCount = 0;
     int FSizingStartWidth = 0;
-    // Set by the sizing-state calculation, which asks without changing the grid otherwise.
-    mutable int FSizingColumn = -1;
+    // The grid column left of the border under the pointer when it last rested or pressed, or
+    // -1 when it was on none.
+    int FSizingColumn = -1;
     int FScaleCursor = -1;
     bool FGrowing = false;
     bool FScalingEnabled = false;

@@ -65,9 +65,8 @@ void TmmDBGrid::MouseDown(
 void TmmDBGrid::DblClick()
 {
     const QPoint pos = LastMousePos();
-    int border = -1;
-    if (CalcSizingState(pos, border) == TGridState::gsColSizing && FSizingColumn >= 0
-        && FSizingColumn < ColCount()) {
+    UpdateSizingColumn(pos);
+    if (FSizingColumn >= 0 && FSizingColumn < ColCount()) {
         // A border double-click fits the column and never sorts, even on the title row.
         AutoFitColumn(FSizingColumn);
     } else {

@@ -106,11 +106,10 @@ void TmmDBGrid::SetBounds(const QRect &bounds)
         FitColumns();
 }
 
-TGridState TmmDBGrid::CalcSizingState(const QPoint &pos, int &index) const
+void TmmDBGrid::UpdateSizingColumn(const QPoint &pos)
 {
-    const TGridState state = TDBGrid::CalcSizingState(pos, index);
-    FSizingColumn = state == TGridState::gsColSizing ? index : -1;
-    return state;
+    int index = -1;
+    FSizingColumn = CalcSizingState(pos, index) == TGridState::gsColSizing ? index : -1;
 }
 
 void TmmDBGrid::ColWidthsChanged()

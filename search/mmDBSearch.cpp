@@ -446,25 +446,11 @@ void TmmDBSearch::PrepareWholeFieldValue()
     TField *field = SearchedField();
     if (!field)
         return;
-    switch (field->DataType()) {
-    case TFieldType::ftString:
-    case TFieldType::ftSmallint:
-    case TFieldType::ftInteger:
-    case TFieldType::ftWord:
-    case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
-    case TFieldType::ftAutoInc:
-    case TFieldType::ftLargeint:
+    const TFieldType type = field->DataType();
+    if (type == TFieldType::ftString || IsPlainNumberType(type))
         FWholeFieldValid = TryStrToFloat(FSearchText, FWholeFieldNumber);
-        break;
-    case TFieldType::ftDate:
-    case TFieldType::ftTime:
-    case TFieldType::ftDateTime:
+    else if (IsDateTimeType(type))
         FWholeFieldValid = TryStrToDateTime(FSearchText, FWholeFieldNumber);
-        break;
-    default:
-        break;
-    }
     if (!FWholeFieldValid)
         FWholeFieldNumber = 0;
 }

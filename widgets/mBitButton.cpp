@@ -14,19 +14,6 @@ using namespace Colors;
 
 namespace {
 
-int HorizontalFlag(TAlignment a)
-{
-    switch (a) {
-    case TAlignment::taRightJustify:
-        return Qt::AlignRight;
-    case TAlignment::taCenter:
-        return Qt::AlignHCenter;
-    case TAlignment::taLeftJustify:
-        break;
-    }
-    return Qt::AlignLeft;
-}
-
 int VerticalFlag(LayOutType l)
 {
     switch (l) {
@@ -587,7 +574,7 @@ void TmBitButton::DrawGlyphAndCaption(QPainter &p, const QColor &textColor)
     const int width = this->width(), height = this->height();
     if (FGlyph.isNull()) {
         DrawCaption(p, QRect(3, 0, width - 6, height),
-            HorizontalFlag(FAlignment) | VerticalFlag(FLayOut), textColor);
+            int(ToQtAlignment(FAlignment)) | VerticalFlag(FLayOut), textColor);
         return;
     }
 

@@ -1,6 +1,5 @@
 #include "widgets/mmRadioButtonEx.h"
 
-#include "widgets/mmCheckBoxEx.h"
 #include "widgets/mmGroupBox.h"
 
 #include <QFontMetrics>
@@ -48,7 +47,7 @@ void Pixel(QPainter &p, int x, int y, const QColor &c)
 } // namespace
 
 TmmRadioButtonEx::TmmRadioButtonEx(QWidget *parent)
-    : QRadioButton(parent)
+    : TFlatToggle(parent)
 { }
 
 TmmRadioButtonEx::TmmRadioButtonEx(const QString &caption, QWidget *parent)
@@ -59,27 +58,10 @@ TmmRadioButtonEx::TmmRadioButtonEx(const QString &caption, QWidget *parent)
 
 TmmRadioButtonEx::~TmmRadioButtonEx() = default;
 
-void TmmRadioButtonEx::SetAlignment(TAlignment value)
-{
-    if (value == FAlignment)
-        return;
-    FAlignment = value;
-    setLayoutDirection(value == TAlignment::taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
-    update();
-}
-
-void TmmRadioButtonEx::SetCtl3D(bool value)
-{
-    if (value == FCtl3D)
-        return;
-    FCtl3D = value;
-    update();
-}
-
 void TmmRadioButtonEx::DrawBox(QPainter &p, int x, int y) const
 {
     const QColor background = FlatBox::BackgroundColor(this);
-    const QColor face = FHot != FPressed ? ToQColor(clSilver) : ToQColor(clWhite);
+    const QColor face = FaceColor();
     const QColor black = ToQColor(clBlack);
     p.save();
     p.translate(x, y);
@@ -95,98 +77,12 @@ void TmmRadioButtonEx::DrawBox(QPainter &p, int x, int y) const
         }
         ++row;
     }
-    if (isChecked() != (FPressed && FHot)) {
+    if (ShowsMark()) {
         row = DotTop;
         for (const Span &s : DotRows)
             p.fillRect(QRect(s.outlineLeft, row++, s.outlineRight - s.outlineLeft + 1, 1), black);
     }
     p.restore();
-}
-
-QImage TmmRadioButtonEx::BoxBitmap() const
-{
-    QImage image(BoxSide, BoxSide, QImage::Format_RGB32);
-    QPainter p(&image);
-    DrawBox(p, 0, 0);
-    return image;
-}
-
-void TmmRadioButtonEx::paintEvent(QPaintEvent *event)
-{
-    if (Ctl3D()) {
-        QRadioButton::paintEvent(event);
-        return;
-    }
-    QPainter p(this);
-    const QPoint origin = FlatBox::BoxOrigin(this, FAlignment);
-    DrawBox(p, origin.x(), origin.y());
-    FlatBox::DrawCaption(p, this, FAlignment);
-}
-
-void TmmRadioButtonEx::SetHot(bool value)
-{
-    // A disabled control shows no hot state.
-    value = value && isEnabled();
-    if (value == FHot)
-        return;
-    FHot = value;
-    update();
-}
-
-void TmmRadioButtonEx::changeEvent(QEvent *event)
-{
-    QRadioButton::changeEvent(event);
-    if (event->type() != QEvent::EnabledChange)
-        return;
-    // Enabled again under a resting pointer, the control lights up as if just entered.
-    FPressed = false;
-    FHot = isEnabled() && underMouse();
-    update();
-}
-
-void TmmRadioButtonEx::enterEvent(QEnterEvent *event)
-{
-    QRadioButton::enterEvent(event);
-    SetHot(true);
-}
-
-void TmmRadioButtonEx::leaveEvent(QEvent *event)
-{
-    QRadioButton::leaveEvent(event);
-    SetHot(false);
-}
-
-void TmmRadioButtonEx::mousePressEvent(QMouseEvent *event)
-{
-    QRadioButton::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        FPressed = true;
-        update();
-    }
-}
-
-void TmmRadioButtonEx::mouseMoveEvent(QMouseEvent *event)
-{
-    QRadioButton::mouseMoveEvent(event);
-    // The pointer held on the control leaves it without a leave notice until the release.
-    if (event->buttons() & Qt::LeftButton)
-        SetHot(rect().contains(event->position().toPoint()));
-}
-
-void TmmRadioButtonEx::mouseReleaseEvent(QMouseEvent *event)
-{
-    QRadioButton::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) {
-        FPressed = false;
-        update();
-    }
-}
-
-bool TmmRadioButtonEx::hitButton(const QPoint &pos) const
-{
-    if (Ctl3D())
-        return QRadioButton::hitButton(pos);
-    return rect().contains(pos);
 }
 
 // --- TGroupButton ---

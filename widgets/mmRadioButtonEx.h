@@ -1,21 +1,17 @@
 #pragma once
 
-#include "core/TAlignment.h"
 #include "core/TColor.h"
+#include "widgets/FlatToggle.h"
 
 #include <QGroupBox>
-#include <QImage>
 #include <QList>
-#include <QRadioButton>
 #include <QStringList>
 
 class QPainter;
 class TmmRadioGroup;
 
-// A radio button that, in the flat look, draws its own 13-pixel round button: white, or light
-// grey while the pointer is over it or the button is held on it (not both), with a preview of
-// the dot a release would give. In the 3-D look it is the platform's radio button.
-class TmmRadioButtonEx : public QRadioButton
+// A radio button that, in the flat look, draws its own 13-pixel round button with a dot.
+class TmmRadioButtonEx : public TFlatToggle<QRadioButton>
 {
     Q_OBJECT
 
@@ -26,40 +22,10 @@ public:
     explicit TmmRadioButtonEx(const QString &caption, QWidget *parent = nullptr);
     ~TmmRadioButtonEx() override;
 
-    QString Caption() const { return text(); }
-    void SetCaption(const QString &value) { setText(value); }
-    bool Checked() const { return isChecked(); }
-    void SetChecked(bool value) { setChecked(value); }
-    // taRightJustify puts the caption to the right of the button, taLeftJustify to its left.
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value);
-    virtual bool Ctl3D() const { return FCtl3D; }
-    void SetCtl3D(bool value);
-
-    bool Hot() const { return FHot; }
-    bool Pressed() const { return FPressed; }
-    // The button image for the current state, as the flat look draws it.
-    QImage BoxBitmap() const;
-    // Draws the button image with its top left corner at (x, y).
-    void DrawBox(QPainter &painter, int x, int y) const;
+    void DrawBox(QPainter &painter, int x, int y) const override;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    bool hitButton(const QPoint &pos) const override;
-
-private:
-    void SetHot(bool value);
-
-    bool FHot = false;
-    bool FPressed = false;
-    bool FCtl3D = true;
-    TAlignment FAlignment = TAlignment::taRightJustify;
+    QSize BoxImageSize() const override { return {BoxSide, BoxSide}; }
 };
 
 // One button of a TmmRadioGroup, made and destroyed by the group as its Items change. Checking

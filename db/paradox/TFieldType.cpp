@@ -62,6 +62,11 @@ bool IsNumericType(TFieldType type)
     }
 }
 
+bool IsPlainNumberType(TFieldType type)
+{
+    return IsNumericType(type) && type != TFieldType::ftBCD;
+}
+
 bool IsDateTimeType(TFieldType type)
 {
     return type == TFieldType::ftDate || type == TFieldType::ftTime

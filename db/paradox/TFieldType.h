@@ -48,5 +48,8 @@ enum class TStorageKind { Integer, Float, Text, Bytes };
 TStorageKind StorageKindOf(TFieldType type);
 QString FieldTypeName(TFieldType type); // "ftString" ...
 bool IsNumericType(TFieldType type); // integers, floats, currency, BCD
+// The numeric types but BCD: the ones whose values are read and compared as plain numbers.
+// Exact decimals take no part in number readings, formulas or whole-value searches.
+bool IsPlainNumberType(TFieldType type);
 bool IsDateTimeType(TFieldType type); // date, time, date-time
 bool IsBlobType(TFieldType type); // memo, BLOb, graphic, OLE ...

@@ -752,6 +752,25 @@ private slots:
         QCOMPARE(details, QStringLiteral("Table does not exist: /srv/Data/Region/Tel_k12.db"));
     }
 
+    // A cell that cannot be drawn is reported through the application's message, once, after
+    // the paint, however often the grid repaints.
+    void cellPaintFailureReachesTheApplicationsMessage()
+    {
+        FForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        FForm->DBGrid1->OnDrawColumnCell
+            = [](TDBGrid *, const QRect &, int dataCol, TColumn *, QPainter &, TGridDrawState) {
+                  if (dataCol == 1)
+                      throw Exception(QStringLiteral("cannot show the value"));
+              };
+        for (int paint = 0; paint < 3; ++paint) {
+            FForm->DBGrid1->viewport()->repaint();
+            QCoreApplication::processEvents();
+        }
+        FForm->DBGrid1->OnDrawColumnCell = nullptr;
+        QCOMPARE(FErrors, QStringList {QStringLiteral("cannot show the value")});
+    }
+
     void hintFollowsThePointer_data()
     {
         QTest::addColumn<int>("from");

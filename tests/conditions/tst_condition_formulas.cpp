@@ -1,7 +1,7 @@
-#include "ConditionsFixture.h"
 #include "conditions/ConditionFormula.h"
 #include "conditions/ConditionOperand.h"
 #include "conditions/Cp1251Order.h"
+#include "tests/support/ConditionsFixture.h"
 
 #include <QtTest>
 

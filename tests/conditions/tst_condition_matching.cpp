@@ -1,4 +1,4 @@
-#include "ConditionsFixture.h"
+#include "tests/support/ConditionsFixture.h"
 
 #include <QtTest>
 
@@ -11,7 +11,7 @@ const QString Name = QStringLiteral("NAME");
 const QString Price = QStringLiteral("PRICE");
 
 // One row per value, in a field of the given type, beside an ID column.
-MemoryDataSet &OpenValues(ConditionsFixture &f, TFieldType type, const QVariantList &values)
+TMemoryDataSet &OpenValues(ConditionsFixture &f, TFieldType type, const QVariantList &values)
 {
     QList<QVariantList> rows;
     for (int i = 0; i < values.size(); ++i)

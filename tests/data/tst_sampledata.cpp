@@ -3,9 +3,11 @@
 #include "db/dataset/TDatabase.h"
 #include "db/dataset/TQuery.h"
 #include "db/dataset/TTable.h"
+#include "tests/support/SubscriberTable.h"
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The sample Data folder the build writes: the tables the directory opens, their fields and the
@@ -182,6 +184,29 @@ private slots:
             for (opened->First(); !opened->Eof(); opened->Next())
                 QVERIFY2(!field->IsNull(), qPrintable(name));
         }
+    }
+
+    void subscriberTableOfTheTestsHasTheSampleLayout()
+    {
+        // The tests and benchmarks write their own towns: their subscriber table must be laid
+        // out as the real one, or widths and types they measure would be someone else's.
+        QTemporaryDir folder;
+        TSubscriberTable town;
+        town.Add("Иванов И.И.", "2-00-01", 1, "12а", std::nullopt);
+        town.WriteTo(folder.path());
+        const auto read = [](const QString &path) {
+            QStringList fields;
+            for (const Paradox::FieldDef &field : Paradox::ReadInfo(path).Fields)
+                fields << QStringLiteral("%1:%2:%3")
+                              .arg(field.Name, FieldTypeName(field.Type))
+                              .arg(field.Size);
+            return fields;
+        };
+        const QStringList written = read(folder.filePath(TSubscriberTable::FileName));
+        const QStringList sample
+            = read(FolderPath(QStringLiteral("Gorod")) + QStringLiteral("/kvtel_1.DB"));
+        QCOMPARE(written, sample.mid(0, written.size()));
+        QCOMPARE(written.size(), 5);
     }
 
     void exchangeTableStartsWithSubscriberFields_data()

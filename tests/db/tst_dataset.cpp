@@ -4,23 +4,12 @@
 #include "db/dataset/TDatabase.h"
 #include "db/dataset/TQuery.h"
 #include "db/paradox/TRecordSet.h"
+#include "tests/support/MemoryDataSet.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-// A dataset over rows made by the test, opened through a real connection.
-class MemoryDataSet : public TDataSet
-{
-public:
-    std::shared_ptr<TRecordSet> Rows = std::make_shared<TRecordSet>();
-    bool IsQuery() const override { return false; }
-
-protected:
-    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return Rows; }
-    QString DescribeForErrors() const override { return QStringLiteral("memory"); }
-};
 
 std::shared_ptr<TRecordSet> NumberRows(int count)
 {
@@ -55,9 +44,9 @@ class TestDataSet : public QObject
     QTemporaryDir FFolder;
     std::unique_ptr<TDatabase> FDatabase;
 
-    std::unique_ptr<MemoryDataSet> OpenNumbers(int count)
+    std::unique_ptr<TMemoryDataSet> OpenNumbers(int count)
     {
-        auto ds = std::make_unique<MemoryDataSet>();
+        auto ds = std::make_unique<TMemoryDataSet>();
         ds->SetDatabaseName(QStringLiteral("Test"));
         ds->Rows = NumberRows(count);
         ds->Open();
@@ -259,7 +248,7 @@ private slots:
         FormatSettings().ShortDateFormat = QStringLiteral("dd.mm.yy");
         FormatSettings().DecimalSeparator = QLatin1Char(',');
 
-        auto ds = std::make_unique<MemoryDataSet>();
+        auto ds = std::make_unique<TMemoryDataSet>();
         ds->SetDatabaseName(QStringLiteral("test"));
         const auto fieldType = TFieldType(type);
         ds->Rows->AddColumn(QStringLiteral("V"), fieldType, 20);
@@ -288,7 +277,7 @@ private slots:
 
     void textThatIsNoNumberFailsWithFieldName()
     {
-        auto ds = std::make_unique<MemoryDataSet>();
+        auto ds = std::make_unique<TMemoryDataSet>();
         ds->SetDatabaseName(QStringLiteral("Test"));
         ds->Rows->AddColumn(QStringLiteral("ADR_D"), TFieldType::ftString, 8);
         ds->Rows->AppendText(0, "12а");
@@ -362,7 +351,7 @@ private slots:
 
     void unknownConnectionIsAnError()
     {
-        MemoryDataSet ds;
+        TMemoryDataSet ds;
         ds.SetDatabaseName(QStringLiteral("Nowhere"));
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, ds.Open());
         QVERIFY(!ds.Active());

@@ -3,6 +3,7 @@
 #include "db/paradox/ParadoxReader.h"
 #include "db/paradox/ParadoxWriter.h"
 #include "tests/support/ParadoxPxlib.h"
+#include "tests/support/ParadoxRows.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -18,57 +19,10 @@ TFieldType TypeOfKind(QChar kind)
     return k ? k->Type : TFieldType::ftUnknown;
 }
 
-// Rows in the record set's own encodings, from Qt values; a null QVariant is an empty field.
-TRecordSet MakeRows(const std::vector<Paradox::NewField> &fields, const QList<Row> &rows)
-{
-    TRecordSet set;
-    for (const Paradox::NewField &field : fields)
-        set.AddColumn(field.Name, TypeOfKind(field.Kind));
-    for (const Row &row : rows) {
-        for (int c = 0; c < set.ColumnCount(); ++c) {
-            const QVariant &value = row.at(c);
-            if (value.isNull()) {
-                set.AppendNull(c);
-                continue;
-            }
-            switch (set.Info(c).Type) {
-            case TFieldType::ftDate:
-                set.AppendInt(c, value.toDate().toJulianDay());
-                break;
-            case TFieldType::ftTime:
-                set.AppendInt(c, value.toTime().msecsSinceStartOfDay());
-                break;
-            case TFieldType::ftDateTime:
-                set.AppendInt(c, TRecordSet::DateTimeToMSecs(value.toDateTime()));
-                break;
-            case TFieldType::ftBoolean:
-                set.AppendInt(c, value.toBool());
-                break;
-            default:
-                switch (StorageKindOf(set.Info(c).Type)) {
-                case TStorageKind::Integer:
-                    set.AppendInt(c, value.toLongLong());
-                    break;
-                case TStorageKind::Float:
-                    set.AppendFloat(c, value.toDouble());
-                    break;
-                case TStorageKind::Text:
-                    set.AppendText(c, value.toString().toStdString());
-                    break;
-                case TStorageKind::Bytes:
-                    set.AppendBytes(c, value.toByteArray().toStdString());
-                }
-            }
-        }
-        set.EndRow();
-    }
-    return set;
-}
-
 void Write(const QString &path, const std::vector<Paradox::NewField> &fields,
     const QList<Row> &rows, int codePage = 1251, int fileVersion = 70)
 {
-    Paradox::WriteTable(path, fields, MakeRows(fields, rows), codePage, fileVersion);
+    Paradox::WriteTable(path, fields, RowsFromValues(fields, rows), codePage, fileVersion);
 }
 
 QByteArray ReadBytes(const QString &path)
@@ -448,9 +402,9 @@ void TestParadox::writerRefusesValuesItCannotStore()
     const std::vector<Paradox::NewField> fields {{QStringLiteral("F"), kind, length}};
     TRecordSet rows;
     if (kind == QChar('Q'))
-        rows = MakeRows({{QStringLiteral("F"), QChar('I'), 0}}, {{value}});
+        rows = RowsFromValues({{QStringLiteral("F"), QChar('I'), 0}}, {{value}});
     else
-        rows = MakeRows(fields, {{value}});
+        rows = RowsFromValues(fields, {{value}});
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, Paradox::WriteTable(path, fields, rows));
     QVERIFY(!QFileInfo::exists(path));
 }
@@ -717,7 +671,7 @@ void TestParadox::everyTypeOfEveryVersionReadsBackEqual()
     const QString path = PathOf(QStringLiteral("sweep_%1_%2.DB").arg(version).arg(nulls));
     Write(path, fields, rows, 866, version);
     QCOMPARE(Paradox::ReadInfo(path, 866).FileVersion, version);
-    CompareSets(*Paradox::ReadTable(path, 866), MakeRows(fields, rows));
+    CompareSets(*Paradox::ReadTable(path, 866), RowsFromValues(fields, rows));
 }
 
 void TestParadox::bcdValuesDecodeExactlyWhateverTheirFirstByte_data()

@@ -3,6 +3,7 @@
 #include "db/sql/MemoryBudget.h"
 #include "db/sql/SqlEngine.h"
 #include "db/sql/TableCache.h"
+#include "tests/support/ParadoxRows.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -18,48 +19,7 @@ using Row = QVariantList;
 void WriteTable(
     const QString &path, const std::vector<Paradox::NewField> &fields, const QList<Row> &rows)
 {
-    TRecordSet set;
-    for (const Paradox::NewField &field : fields) {
-        const char kind = field.Kind.toLatin1();
-        const TFieldType type = kind == 'A' ? TFieldType::ftString
-            : kind == 'N'                   ? TFieldType::ftFloat
-            : kind == 'D'                   ? TFieldType::ftDate
-            : kind == 'T'                   ? TFieldType::ftTime
-            : kind == '@'                   ? TFieldType::ftDateTime
-            : kind == 'L'                   ? TFieldType::ftBoolean
-                                            : TFieldType::ftInteger;
-        set.AddColumn(field.Name, type, kind == 'A' ? field.Length : 0);
-    }
-    for (const Row &row : rows) {
-        for (int c = 0; c < set.ColumnCount(); ++c) {
-            const QVariant &value = row.at(c);
-            if (value.isNull()) {
-                set.AppendNull(c);
-                continue;
-            }
-            switch (set.Info(c).Type) {
-            case TFieldType::ftString:
-                set.AppendText(c, value.toString().toStdString());
-                break;
-            case TFieldType::ftFloat:
-                set.AppendFloat(c, value.toDouble());
-                break;
-            case TFieldType::ftDate:
-                set.AppendInt(c, value.toDate().toJulianDay());
-                break;
-            case TFieldType::ftTime:
-                set.AppendInt(c, value.toTime().msecsSinceStartOfDay());
-                break;
-            case TFieldType::ftDateTime:
-                set.AppendInt(c, TRecordSet::DateTimeToMSecs(value.toDateTime()));
-                break;
-            default:
-                set.AppendInt(c, value.toLongLong());
-            }
-        }
-        set.EndRow();
-    }
-    Paradox::WriteTable(path, fields, set);
+    Paradox::WriteTable(path, fields, RowsFromValues(fields, rows));
 }
 
 QString CityQuery()

@@ -8,9 +8,9 @@
 #include <memory>
 
 // A town on disk for the behaviour that needs a real query: the subscriber table KVTEL_1.DB
-// (FAM:A:30, TELE:A:10, K_Y:I, ADR_D:A:6, ADR_K:A:4) in a temporary folder, reached through a
-// connection of its own. Subscriber i lives on street 1 + i % streets and has the telephone
-// 2-xx-xx made from i, so telephones do not follow the names' order.
+// (TSubscriberTable) in a temporary folder, reached through a connection of its own. Subscriber i
+// lives on street 1 + i % streets and has the telephone 2-xx-xx made from i, so telephones do not
+// follow the names' order.
 class TQueryFixture
 {
 public:

@@ -1,5 +1,5 @@
-#include "GridFixture.h"
 #include "QueryFixture.h"
+#include "tests/support/GridFixture.h"
 
 #include "core/Exception.h"
 #include "db/dataset/TDataSource.h"
@@ -15,6 +15,7 @@
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
 
+#include <QAbstractItemModelTester>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -161,6 +162,9 @@ private slots:
         FHost->resize(700, 300);
         FGrid = new TmmDBGrid(FHost.get());
         FGrid->setGeometry(0, 0, 690, 290);
+        // Column dialogs, hidden fields and sorts keep the model's contract.
+        new QAbstractItemModelTester(
+            FGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, FGrid);
         FGrid->SetDataSource(FSource.get());
         FHost->show();
         QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));

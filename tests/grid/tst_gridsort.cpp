@@ -6,6 +6,7 @@
 #include "db/dataset/TTable.h"
 #include "grid/mmDBGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QtTest>
@@ -84,6 +85,9 @@ private slots:
         FGrid = new TmmDBGrid(FHost.get());
         FGrid->setGeometry(0, 0, 880, 380);
         FGrid->SetUseSorting(true);
+        // The query a sort reopens keeps the model's contract.
+        new QAbstractItemModelTester(
+            FGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, FGrid);
         FHost->show();
         QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));
     }

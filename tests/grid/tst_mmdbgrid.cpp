@@ -1,10 +1,11 @@
-#include "GridFixture.h"
+#include "tests/support/GridFixture.h"
 
 #include "core/Exception.h"
 #include "db/dataset/TDataSource.h"
 #include "db/dataset/TField.h"
 #include "grid/mmDBGrid.h"
 
+#include <QAbstractItemModelTester>
 #include <QMenu>
 #include <QtTest>
 
@@ -63,6 +64,8 @@ private slots:
         FFixture = std::make_unique<TGridFixture>();
         FGrid = std::make_unique<TCountingGrid>();
         FGrid->resize(480, 200);
+        new QAbstractItemModelTester(
+            FGrid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, FGrid.get());
     }
     void cleanup()
     {

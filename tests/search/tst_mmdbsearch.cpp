@@ -7,7 +7,7 @@
 #include "search/mmDBSearch.h"
 #include "settings/FileRegistry.h"
 #include "settings/xAppRegistry.h"
-#include "tests/grid/GridFixture.h"
+#include "tests/support/GridFixture.h"
 #include "widgets/mBitButton.h"
 #include "widgets/mmCheckBoxEx.h"
 #include "widgets/mmComboBox.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/conditions/ConditionsFixture.h"
+#include "tests/support/ConditionsFixture.h"
 
 #include "db/dataset/TDataSource.h"
 #include "db/dataset/TField.h"

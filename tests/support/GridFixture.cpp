@@ -1,4 +1,4 @@
-#include "GridFixture.h"
+#include "tests/support/GridFixture.h"
 
 #include <QStringList>
 

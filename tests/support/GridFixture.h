@@ -1,26 +1,10 @@
 #pragma once
 
-#include "db/dataset/TDataSet.h"
 #include "db/dataset/TDatabase.h"
-#include "db/paradox/TRecordSet.h"
+#include "tests/support/MemoryDataSet.h"
 
 #include <QTemporaryDir>
 #include <memory>
-
-// A dataset over rows the test makes, opened through a real connection; it can pose as a
-// query for the behaviour that depends on that.
-class TMemoryDataSet : public TDataSet
-{
-public:
-    using TDataSet::TDataSet;
-    std::shared_ptr<TRecordSet> Rows = std::make_shared<TRecordSet>();
-    bool PoseAsQuery = false;
-    bool IsQuery() const override { return PoseAsQuery; }
-
-protected:
-    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return Rows; }
-    QString DescribeForErrors() const override { return QStringLiteral("memory"); }
-};
 
 // A connection to an empty temporary folder, under a name of its own, for in-memory datasets.
 class TGridFixture
@@ -35,8 +19,9 @@ public:
     // An opened one.
     std::unique_ptr<TMemoryDataSet> OpenDataSet(std::shared_ptr<TRecordSet> rows);
 
-    // Subscribers as the town table has them: FAM (text), TELE (integer), ADR_D (text),
-    // ADR_K (integer). Row i has TELE 20000 + i.
+    // Subscriber-like rows for the grid, not the town table (see TSubscriberTable): FAM
+    // (text), TELE (integer, so that numbers can be compared), ADR_D (text), ADR_K (integer).
+    // Row i has TELE 20000 + i. The widths set the columns' default widths the tests measure.
     static std::shared_ptr<TRecordSet> Subscribers(int count);
     // Streets: K_Y (integer), NAME (text).
     static std::shared_ptr<TRecordSet> Streets(int count);

@@ -4,27 +4,14 @@
 #include "conditions/ConditionMatcher.h"
 #include "conditions/mmDBGridCondition.h"
 #include "core/TFormatSettings.h"
-#include "db/dataset/TDataSet.h"
 #include "db/dataset/TDatabase.h"
-#include "db/paradox/TRecordSet.h"
+#include "tests/support/MemoryDataSet.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QVariant>
 #include <memory>
-
-// A dataset over rows the test makes, opened through a real connection.
-class MemoryDataSet : public TDataSet
-{
-public:
-    std::shared_ptr<TRecordSet> Rows = std::make_shared<TRecordSet>();
-    bool IsQuery() const override { return false; }
-
-protected:
-    std::shared_ptr<const TRecordSet> OpenRows(TDatabase &) override { return Rows; }
-    QString DescribeForErrors() const override { return QStringLiteral("memory"); }
-};
 
 struct ColumnDef
 {
@@ -95,7 +82,7 @@ public:
         FormatSettings() = TFormatSettings();
     }
 
-    MemoryDataSet &Open(const QList<ColumnDef> &columns, const QList<QVariantList> &rows)
+    TMemoryDataSet &Open(const QList<ColumnDef> &columns, const QList<QVariantList> &rows)
     {
         DataSet.Close();
         DataSet.SetDatabaseName(QStringLiteral("ConditionsTest"));
@@ -146,7 +133,7 @@ public:
 
     QTemporaryDir Folder;
     TDatabase Database;
-    MemoryDataSet DataSet;
+    TMemoryDataSet DataSet;
     TExList<TCondition> Conditions;
     TxFoCal Calculator;
     bool WithCalculator = true;
