@@ -184,7 +184,7 @@ private slots:
             captions << (action->isSeparator() ? "-" : action->text());
         QCOMPARE(captions,
             (QStringList {"Копировать", "Копировать строку", "Копировать всё", "-", "Экспорт...",
-                "Печать...", "-", "Установки таблицы"}));
+                "Печать...", "-", "Запоминать установки таблицы", "Установки таблицы"}));
         QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(QKeySequence::Copy));
     }
 

@@ -286,7 +286,7 @@ private slots:
     {
         QFETCH(bool, openChooser);
         QFETCH(bool, memoVisible);
-        auto &data = static_cast<MemoryDataSet &>(FFixture->DataSet());
+        auto &data = static_cast<TMemoryDataSet &>(FFixture->DataSet());
         data.Close();
         data.Rows = std::make_shared<TRecordSet>();
         data.Rows->AddColumn(QStringLiteral("FAM"), TFieldType::ftString, 30);
