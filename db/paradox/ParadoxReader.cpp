@@ -432,9 +432,10 @@ private:
     // An alpha value ends at its first NUL; an empty one is a null.
     void AppendText(int column, const unsigned char *p, int size)
     {
-        const void *nul = std::memchr(p, 0, size_t(size));
-        const size_t length
-            = nul ? size_t(static_cast<const unsigned char *>(nul) - p) : size_t(size);
+        // Fields are short: a plain loop beats a call to memchr.
+        size_t length = 0;
+        while (length < size_t(size) && p[length] != 0)
+            ++length;
         if (length == 0) {
             FRows.AppendNull(column);
             return;
@@ -444,14 +445,9 @@ private:
 
     void AppendDecoded(int column, std::string_view bytes)
     {
-        bool ascii = true;
-        for (const char c : bytes)
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        if (ascii) {
-            FRows.AppendText(column, bytes);
+        if (FPage.HasTable()) {
+            FRows.AppendTextInPlace(column, bytes.size() * CodePage::MaxUtf8PerByte,
+                [&](char *out) { return FPage.DecodeInto(bytes, out); });
             return;
         }
         FScratch.clear();
@@ -547,7 +543,12 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
         rows->AddColumn(field.Name, field.Type, size);
     }
     // The header's count is bounded by the blocks the file holds, so this is safe to reserve.
+    // Texts get room for every value at full width, a byte per character: the pages beyond
+    // it are only address space until written.
     rows->Reserve(info.RecordCount);
+    for (size_t i = 0; i < info.Fields.size(); ++i)
+        if (header.Codes[i] == Alpha)
+            rows->ReserveText(int(i), size_t(info.RecordCount) * size_t(info.Fields[i].Size));
 
     BlobFile blobs(blobFile, name);
     RecordDecoder decoder(header, *rows, page, blobs, name);
