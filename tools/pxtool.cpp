@@ -50,73 +50,115 @@ public:
 
 // ---- CSV ----
 
-// Splits RFC 4180 text into records of fields; quoted fields may hold commas, quotes and line
-// breaks. Each field remembers whether it was quoted, so that "" can differ from nothing.
-std::vector<QStringList> ParseCsv(const QString &text)
+// Reads RFC 4180 text record by record, so that a large file is never held whole; quoted
+// fields may hold commas, quotes and line breaks. Each field remembers whether it was quoted, so
+// that "" can differ from nothing. Works on the UTF-8 bytes: the characters that delimit
+// fields are all ASCII, which no byte of a longer UTF-8 sequence can be.
+class CsvReader
 {
-    std::vector<QStringList> records;
-    QStringList record;
-    QString field;
-    bool quoted = false;
-    bool inQuotes = false;
-    bool any = false;
-    int line = 1;
-    const auto endField = [&] {
-        record.append(field);
-        field.clear();
-        quoted = false;
-    };
-    const auto endRecord = [&] {
-        endField();
-        records.push_back(record);
+public:
+    explicit CsvReader(QIODevice &in)
+        : FIn(in)
+    { }
+
+    // The next record; false at the end of the text.
+    bool Next(QStringList &record)
+    {
         record.clear();
-        any = false;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (inQuotes) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                    field.append(c);
-                    ++i;
+        FField.clear();
+        bool quoted = false;
+        bool inQuotes = false;
+        bool any = false;
+        const auto endField = [&] {
+            record.append(QString::fromUtf8(FField.data(), qsizetype(FField.size())));
+            FField.clear();
+            quoted = false;
+        };
+        for (;;) {
+            const int c = Get();
+            if (c < 0)
+                break;
+            if (inQuotes) {
+                if (c == '"') {
+                    if (Peek() == '"') {
+                        FField.push_back('"');
+                        Get();
+                    } else {
+                        inQuotes = false;
+                    }
                 } else {
-                    inQuotes = false;
+                    if (c == '\n')
+                        ++FLine;
+                    FField.push_back(char(c));
                 }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                field.append(c);
+                continue;
             }
-            continue;
+            if (c == '"') {
+                if (!FField.empty() || quoted)
+                    throw Exception(
+                        QStringLiteral("CSV line %1: a quote inside an unquoted field").arg(FLine));
+                inQuotes = quoted = any = true;
+            } else if (c == ',') {
+                endField();
+                any = true;
+            } else if (c == '\r' || c == '\n') {
+                if (c == '\r' && Peek() == '\n')
+                    Get();
+                endField();
+                ++FLine;
+                return true;
+            } else {
+                if (quoted)
+                    throw Exception(
+                        QStringLiteral("CSV line %1: text after a closing quote").arg(FLine));
+                FField.push_back(char(c));
+                any = true;
+            }
         }
-        if (c == QLatin1Char('"')) {
-            if (!field.isEmpty() || quoted)
-                throw Exception(
-                    QStringLiteral("CSV line %1: a quote inside an unquoted field").arg(line));
-            inQuotes = quoted = any = true;
-        } else if (c == QLatin1Char(',')) {
-            endField();
-            any = true;
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size()
-                && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            endRecord();
-            ++line;
-        } else {
-            if (quoted)
-                throw Exception(
-                    QStringLiteral("CSV line %1: text after a closing quote").arg(line));
-            field.append(c);
-            any = true;
-        }
+        if (inQuotes)
+            throw Exception(QStringLiteral("CSV line %1: a quoted field is not closed").arg(FLine));
+        if (!any && FField.empty())
+            return false;
+        endField();
+        return true;
     }
-    if (inQuotes)
-        throw Exception(QStringLiteral("CSV line %1: a quoted field is not closed").arg(line));
-    if (any || !field.isEmpty())
-        endRecord();
-    return records;
-}
+
+private:
+    int Peek()
+    {
+        if (FAt == FBuffer.size() && !Fill())
+            return -1;
+        return static_cast<unsigned char>(FBuffer[FAt]);
+    }
+    int Get()
+    {
+        const int c = Peek();
+        if (c >= 0)
+            ++FAt;
+        return c;
+    }
+    bool Fill()
+    {
+        FBuffer.resize(1 << 20);
+        const qint64 got = FIn.read(FBuffer.data(), qint64(FBuffer.size()));
+        if (got < 0)
+            throw Exception(QStringLiteral("cannot read standard input"));
+        FBuffer.resize(size_t(got));
+        FAt = 0;
+        // A byte order mark at the very start is no part of the text.
+        if (FFirst && FBuffer.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            FAt = 3;
+        FFirst = false;
+        return FAt < FBuffer.size();
+    }
+
+    QIODevice &FIn;
+    std::string FBuffer;
+    size_t FAt = 0;
+    bool FFirst = true;
+    std::string FField;
+    int FLine = 1;
+};
 
 QString CsvField(const QString &value)
 {
@@ -351,24 +393,21 @@ int Import(const QString &path, int codePage, int fileVersion)
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
         throw Exception(QStringLiteral("cannot read standard input"));
-    QByteArray bytes = in.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    const std::vector<QStringList> records = ParseCsv(QString::fromUtf8(bytes));
-    if (records.empty())
+    CsvReader csv(in);
+    QStringList record;
+    if (!csv.Next(record))
         throw Exception(QStringLiteral("CSV: no header line"));
 
     std::vector<Paradox::NewField> fields;
     TRecordSet rows;
-    for (const QString &definition : records.front()) {
+    for (const QString &definition : record) {
         fields.push_back(ParseFieldDefinition(definition));
         const Paradox::Format::FieldKind *kind
             = Paradox::Format::KindOfLetter(char(fields.back().Kind.toLatin1()));
         rows.AddColumn(fields.back().Name, kind->Type);
     }
-    rows.Reserve(int(records.size() - 1));
-    for (size_t r = 1; r < records.size(); ++r) {
-        const QStringList &record = records[r];
+    // Records go into the record set as they are read; the text is never held whole.
+    for (int r = 1; csv.Next(record); ++r) {
         if (record.size() == 1 && record.front().isEmpty() && fields.size() > 1)
             continue; // a blank line
         if (record.size() != qsizetype(fields.size()))
@@ -377,7 +416,7 @@ int Import(const QString &path, int codePage, int fileVersion)
                                 .arg(record.size())
                                 .arg(fields.size()));
         for (int c = 0; c < int(fields.size()); ++c)
-            AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), int(r + 1));
+            AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), r + 1);
         rows.EndRow();
     }
     Paradox::WriteTable(path, fields, rows, codePage, fileVersion);
