@@ -298,7 +298,7 @@ void AppendValue(TRecordSet &rows, int column, QChar kind, const QString &text, 
         rows.AppendNull(column);
         return;
     }
-    const QLocale c = QLocale::c();
+    static const QLocale c = QLocale::c();
     bool ok = false;
     switch (kind.toLatin1()) {
     case 'A':
