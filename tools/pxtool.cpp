@@ -25,6 +25,7 @@
 #include <charconv>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -217,11 +218,16 @@ QString CellText(const TRecordSet &rows, int row, int column)
     return {};
 }
 
+void WriteOut(std::string_view utf8)
+{
+    if (std::fwrite(utf8.data(), 1, utf8.size(), stdout) != utf8.size())
+        throw Exception(QStringLiteral("cannot write to standard output"));
+}
+
 void WriteOut(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    if (std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout) != size_t(utf8.size()))
-        throw Exception(QStringLiteral("cannot write to standard output"));
+    WriteOut(std::string_view(utf8.constData(), size_t(utf8.size())));
 }
 
 // Output still buffered fails only when flushed; a table cut short must not exit as a success.
@@ -232,16 +238,69 @@ int Flushed(int code)
     return code;
 }
 
+// True when text is well-formed UTF-8, which Qt would pass through unchanged.
+bool IsValidUtf8(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2
+            : lead >= 0xE0 && lead <= 0xEF                 ? 3
+            : lead >= 0xF0 && lead <= 0xF4                 ? 4
+                                                           : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        char32_t c = lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < Smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// Appends a text cell as CsvField would write it, straight from its UTF-8 bytes.
+void AppendCsvText(std::string &out, std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
 {
-    QString out;
-    out += header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    QStringList cells;
+    std::string out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toStdString();
     for (int r = 0; r < rows.RowCount(); ++r) {
-        cells.clear();
-        for (int c = 0; c < rows.ColumnCount(); ++c)
-            cells.append(CsvField(CellText(rows, r, c)));
-        out += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        for (int c = 0; c < rows.ColumnCount(); ++c) {
+            if (c > 0)
+                out += ',';
+            if (rows.IsNull(r, c))
+                continue;
+            const std::string_view raw = rows.Raw(r, c);
+            if (rows.Info(c).Type != TFieldType::ftBoolean
+                && StorageKindOf(rows.Info(c).Type) == TStorageKind::Text && IsValidUtf8(raw))
+                AppendCsvText(out, raw);
+            else
+                out += CsvField(CellText(rows, r, c)).toStdString();
+        }
+        out += "\r\n";
         if (out.size() > (1 << 20)) {
             WriteOut(out);
             out.clear();
