@@ -5,8 +5,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <qt_windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -20,6 +29,17 @@ fs::path NativePath(const QString &path)
 [[noreturn]] void Fail(const QString &path, const QString &cause)
 {
     throw EDatabaseError(QStringLiteral("Cannot write %1: %2").arg(path, cause));
+}
+
+// False only for a real failure; a file system that cannot sync is taken at its word.
+bool SyncToDisk(QFile &file)
+{
+#ifdef Q_OS_WIN
+    FlushFileBuffers(HANDLE(_get_osfhandle(file.handle())));
+    return true;
+#else
+    return ::fsync(file.handle()) == 0 || errno == EINVAL || errno == ENOTSUP;
+#endif
 }
 
 // A name beside path that no file has yet.
@@ -78,10 +98,14 @@ QFileDevice &FileSetWriter::Add(const QString &target)
 
 void FileSetWriter::Commit(const StepHook &beforeEachMove)
 {
-    // Everything is on disk before anything is moved.
-    for (const auto &entry : FEntries)
+    // Everything is on disk before anything is moved, so that a crash cannot leave a moved
+    // file whose content never reached the disk.
+    for (const auto &entry : FEntries) {
         if (!entry->File.flush() || entry->File.error() != QFileDevice::NoError)
             Fail(entry->Target, entry->File.errorString());
+        if (!SyncToDisk(entry->File))
+            Fail(entry->Target, QString::fromLocal8Bit(std::strerror(errno)));
+    }
 
     // The old files stay reachable under a second name (a hard link costs no copy) until the
     // whole set is in place.
