@@ -25,6 +25,7 @@
 #include <charconv>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -50,73 +51,115 @@ public:
 
 // ---- CSV ----
 
-// Splits RFC 4180 text into records of fields; quoted fields may hold commas, quotes and line
-// breaks. Each field remembers whether it was quoted, so that "" can differ from nothing.
-std::vector<QStringList> ParseCsv(const QString &text)
+// Reads RFC 4180 text record by record, so that a large file is never held whole; quoted
+// fields may hold commas, quotes and line breaks. Each field remembers whether it was quoted, so
+// that "" can differ from nothing. Works on the UTF-8 bytes: the characters that delimit
+// fields are all ASCII, which no byte of a longer UTF-8 sequence can be.
+class CsvReader
 {
-    std::vector<QStringList> records;
-    QStringList record;
-    QString field;
-    bool quoted = false;
-    bool inQuotes = false;
-    bool any = false;
-    int line = 1;
-    const auto endField = [&] {
-        record.append(field);
-        field.clear();
-        quoted = false;
-    };
-    const auto endRecord = [&] {
-        endField();
-        records.push_back(record);
+public:
+    explicit CsvReader(QIODevice &in)
+        : FIn(in)
+    { }
+
+    // The next record; false at the end of the text.
+    bool Next(QStringList &record)
+    {
         record.clear();
-        any = false;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (inQuotes) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                    field.append(c);
-                    ++i;
+        FField.clear();
+        bool quoted = false;
+        bool inQuotes = false;
+        bool any = false;
+        const auto endField = [&] {
+            record.append(QString::fromUtf8(FField.data(), qsizetype(FField.size())));
+            FField.clear();
+            quoted = false;
+        };
+        for (;;) {
+            const int c = Get();
+            if (c < 0)
+                break;
+            if (inQuotes) {
+                if (c == '"') {
+                    if (Peek() == '"') {
+                        FField.push_back('"');
+                        Get();
+                    } else {
+                        inQuotes = false;
+                    }
                 } else {
-                    inQuotes = false;
+                    if (c == '\n')
+                        ++FLine;
+                    FField.push_back(char(c));
                 }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                field.append(c);
+                continue;
             }
-            continue;
+            if (c == '"') {
+                if (!FField.empty() || quoted)
+                    throw Exception(
+                        QStringLiteral("CSV line %1: a quote inside an unquoted field").arg(FLine));
+                inQuotes = quoted = any = true;
+            } else if (c == ',') {
+                endField();
+                any = true;
+            } else if (c == '\r' || c == '\n') {
+                if (c == '\r' && Peek() == '\n')
+                    Get();
+                endField();
+                ++FLine;
+                return true;
+            } else {
+                if (quoted)
+                    throw Exception(
+                        QStringLiteral("CSV line %1: text after a closing quote").arg(FLine));
+                FField.push_back(char(c));
+                any = true;
+            }
         }
-        if (c == QLatin1Char('"')) {
-            if (!field.isEmpty() || quoted)
-                throw Exception(
-                    QStringLiteral("CSV line %1: a quote inside an unquoted field").arg(line));
-            inQuotes = quoted = any = true;
-        } else if (c == QLatin1Char(',')) {
-            endField();
-            any = true;
-        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size()
-                && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            endRecord();
-            ++line;
-        } else {
-            if (quoted)
-                throw Exception(
-                    QStringLiteral("CSV line %1: text after a closing quote").arg(line));
-            field.append(c);
-            any = true;
-        }
+        if (inQuotes)
+            throw Exception(QStringLiteral("CSV line %1: a quoted field is not closed").arg(FLine));
+        if (!any && FField.empty())
+            return false;
+        endField();
+        return true;
     }
-    if (inQuotes)
-        throw Exception(QStringLiteral("CSV line %1: a quoted field is not closed").arg(line));
-    if (any || !field.isEmpty())
-        endRecord();
-    return records;
-}
+
+private:
+    int Peek()
+    {
+        if (FAt == FBuffer.size() && !Fill())
+            return -1;
+        return static_cast<unsigned char>(FBuffer[FAt]);
+    }
+    int Get()
+    {
+        const int c = Peek();
+        if (c >= 0)
+            ++FAt;
+        return c;
+    }
+    bool Fill()
+    {
+        FBuffer.resize(1 << 20);
+        const qint64 got = FIn.read(FBuffer.data(), qint64(FBuffer.size()));
+        if (got < 0)
+            throw Exception(QStringLiteral("cannot read standard input"));
+        FBuffer.resize(size_t(got));
+        FAt = 0;
+        // A byte order mark at the very start is no part of the text.
+        if (FFirst && FBuffer.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            FAt = 3;
+        FFirst = false;
+        return FAt < FBuffer.size();
+    }
+
+    QIODevice &FIn;
+    std::string FBuffer;
+    size_t FAt = 0;
+    bool FFirst = true;
+    std::string FField;
+    int FLine = 1;
+};
 
 QString CsvField(const QString &value)
 {
@@ -175,11 +218,16 @@ QString CellText(const TRecordSet &rows, int row, int column)
     return {};
 }
 
+void WriteOut(std::string_view utf8)
+{
+    if (std::fwrite(utf8.data(), 1, utf8.size(), stdout) != utf8.size())
+        throw Exception(QStringLiteral("cannot write to standard output"));
+}
+
 void WriteOut(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    if (std::fwrite(utf8.constData(), 1, size_t(utf8.size()), stdout) != size_t(utf8.size()))
-        throw Exception(QStringLiteral("cannot write to standard output"));
+    WriteOut(std::string_view(utf8.constData(), size_t(utf8.size())));
 }
 
 // Output still buffered fails only when flushed; a table cut short must not exit as a success.
@@ -190,16 +238,69 @@ int Flushed(int code)
     return code;
 }
 
+// True when text is well-formed UTF-8, which Qt would pass through unchanged.
+bool IsValidUtf8(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2
+            : lead >= 0xE0 && lead <= 0xEF                 ? 3
+            : lead >= 0xF0 && lead <= 0xF4                 ? 4
+                                                           : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        char32_t c = lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < Smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// Appends a text cell as CsvField would write it, straight from its UTF-8 bytes.
+void AppendCsvText(std::string &out, std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (const char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}
+
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
 {
-    QString out;
-    out += header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    QStringList cells;
+    std::string out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toStdString();
     for (int r = 0; r < rows.RowCount(); ++r) {
-        cells.clear();
-        for (int c = 0; c < rows.ColumnCount(); ++c)
-            cells.append(CsvField(CellText(rows, r, c)));
-        out += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        for (int c = 0; c < rows.ColumnCount(); ++c) {
+            if (c > 0)
+                out += ',';
+            if (rows.IsNull(r, c))
+                continue;
+            const std::string_view raw = rows.Raw(r, c);
+            if (rows.Info(c).Type != TFieldType::ftBoolean
+                && StorageKindOf(rows.Info(c).Type) == TStorageKind::Text && IsValidUtf8(raw))
+                AppendCsvText(out, raw);
+            else
+                out += CsvField(CellText(rows, r, c)).toStdString();
+        }
+        out += "\r\n";
         if (out.size() > (1 << 20)) {
             WriteOut(out);
             out.clear();
@@ -256,7 +357,7 @@ void AppendValue(TRecordSet &rows, int column, QChar kind, const QString &text, 
         rows.AppendNull(column);
         return;
     }
-    const QLocale c = QLocale::c();
+    static const QLocale c = QLocale::c();
     bool ok = false;
     switch (kind.toLatin1()) {
     case 'A':
@@ -351,24 +452,21 @@ int Import(const QString &path, int codePage, int fileVersion)
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
         throw Exception(QStringLiteral("cannot read standard input"));
-    QByteArray bytes = in.readAll();
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    const std::vector<QStringList> records = ParseCsv(QString::fromUtf8(bytes));
-    if (records.empty())
+    CsvReader csv(in);
+    QStringList record;
+    if (!csv.Next(record))
         throw Exception(QStringLiteral("CSV: no header line"));
 
     std::vector<Paradox::NewField> fields;
     TRecordSet rows;
-    for (const QString &definition : records.front()) {
+    for (const QString &definition : record) {
         fields.push_back(ParseFieldDefinition(definition));
         const Paradox::Format::FieldKind *kind
             = Paradox::Format::KindOfLetter(char(fields.back().Kind.toLatin1()));
         rows.AddColumn(fields.back().Name, kind->Type);
     }
-    rows.Reserve(int(records.size() - 1));
-    for (size_t r = 1; r < records.size(); ++r) {
-        const QStringList &record = records[r];
+    // Records go into the record set as they are read; the text is never held whole.
+    for (int r = 1; csv.Next(record); ++r) {
         if (record.size() == 1 && record.front().isEmpty() && fields.size() > 1)
             continue; // a blank line
         if (record.size() != qsizetype(fields.size()))
@@ -377,7 +475,7 @@ int Import(const QString &path, int codePage, int fileVersion)
                                 .arg(record.size())
                                 .arg(fields.size()));
         for (int c = 0; c < int(fields.size()); ++c)
-            AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), int(r + 1));
+            AppendValue(rows, c, fields[size_t(c)].Kind, record.at(c), r + 1);
         rows.EndRow();
     }
     Paradox::WriteTable(path, fields, rows, codePage, fileVersion);

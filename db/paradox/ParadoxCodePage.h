@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +42,28 @@ public:
         }
     }
     QString DecodeToString(std::string_view bytes) const;
+
+    // The most UTF-8 bytes one byte of any page becomes.
+    static constexpr size_t MaxUtf8PerByte = 3;
+    // True when the page decodes through a built-in table, which DecodeInto needs.
+    bool HasTable() const { return !FCodec; }
+    // Writes the UTF-8 form of bytes at out, which has room for MaxUtf8PerByte bytes per byte,
+    // and returns how many it wrote; only for a page with a table.
+    size_t DecodeInto(std::string_view bytes, char *out) const
+    {
+        char *at = out;
+        for (const char ch : bytes) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (b < 0x80) {
+                *at++ = ch;
+            } else {
+                const Utf8 &u = FUtf8[b - 0x80];
+                std::memcpy(at, u.Bytes, sizeof u.Bytes);
+                at += u.Length;
+            }
+        }
+        return size_t(at - out);
+    }
 
     // The bytes of text in this code page; false when a character has no byte here.
     bool Encode(const QString &text, std::string &out) const;

@@ -11,6 +11,11 @@
 #include <cmath>
 #include <optional>
 
+#ifdef Q_OS_UNIX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace Paradox {
 
 using namespace Format;
@@ -432,9 +437,10 @@ private:
     // An alpha value ends at its first NUL; an empty one is a null.
     void AppendText(int column, const unsigned char *p, int size)
     {
-        const void *nul = std::memchr(p, 0, size_t(size));
-        const size_t length
-            = nul ? size_t(static_cast<const unsigned char *>(nul) - p) : size_t(size);
+        // Fields are short: a plain loop beats a call to memchr.
+        size_t length = 0;
+        while (length < size_t(size) && p[length] != 0)
+            ++length;
         if (length == 0) {
             FRows.AppendNull(column);
             return;
@@ -444,14 +450,9 @@ private:
 
     void AppendDecoded(int column, std::string_view bytes)
     {
-        bool ascii = true;
-        for (const char c : bytes)
-            if (static_cast<unsigned char>(c) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        if (ascii) {
-            FRows.AppendText(column, bytes);
+        if (FPage.HasTable()) {
+            FRows.AppendTextInPlace(column, bytes.size() * CodePage::MaxUtf8PerByte,
+                [&](char *out) { return FPage.DecodeInto(bytes, out); });
             return;
         }
         FScratch.clear();
@@ -497,9 +498,29 @@ public:
 
     std::string_view Bytes() const { return FBytes; }
 
+    // Lets go of the pages before offset once a good stretch has been read, so that the
+    // process does not hold the file and its decoded rows in memory at the same time. The
+    // pages stay in the system's cache, and reading them again simply maps them again.
+    void Release(size_t offset)
+    {
+#ifdef Q_OS_UNIX
+        constexpr size_t Stretch = 8 << 20;
+        if (offset < FReleased + Stretch)
+            return;
+        const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        const size_t end = offset / page * page;
+        char *begin = const_cast<char *>(FBytes.data()) + FReleased;
+        madvise(begin, end - FReleased, MADV_DONTNEED);
+        FReleased = end;
+#else
+        Q_UNUSED(offset);
+#endif
+    }
+
 private:
     QFile FFile;
     std::string_view FBytes;
+    size_t FReleased = 0;
 };
 
 // The table's .MB file: same base name, the extension matched ignoring case (tables copied
@@ -533,7 +554,7 @@ TableInfo ParseInfo(std::string_view table, const QString &name, int defaultCode
 }
 
 std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSource &blobFile,
-    const QString &name, int defaultCodePage)
+    const QString &name, int defaultCodePage, const ReadProgress &progress)
 {
     const Header header = ParseHeader(table, name, defaultCodePage);
     const TableInfo &info = header.Info;
@@ -547,7 +568,12 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
         rows->AddColumn(field.Name, field.Type, size);
     }
     // The header's count is bounded by the blocks the file holds, so this is safe to reserve.
+    // Texts get room for every value at full width, a byte per character: the pages beyond
+    // it are only address space until written.
     rows->Reserve(info.RecordCount);
+    for (size_t i = 0; i < info.Fields.size(); ++i)
+        if (header.Codes[i] == Alpha)
+            rows->ReserveText(int(i), size_t(info.RecordCount) * size_t(info.Fields[i].Size));
 
     BlobFile blobs(blobFile, name);
     RecordDecoder decoder(header, *rows, page, blobs, name);
@@ -582,6 +608,8 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
                 b + DataBlockHeaderSize + size_t(r) * size_t(info.RecordSize), records + r);
         records += count;
         block = next;
+        if (progress)
+            progress(at);
     }
     if (records != info.RecordCount)
         Damaged(name,
@@ -599,7 +627,7 @@ TableInfo ReadInfo(const QString &path, int defaultCodePage)
 
 std::unique_ptr<TRecordSet> ReadTable(const QString &path, int defaultCodePage)
 {
-    const MappedFile file(path);
+    MappedFile file(path);
     std::unique_ptr<MappedFile> blobFile;
     const BlobFileSource source = [&](std::string_view &bytes) {
         const QString blobPath = BlobFilePath(path);
@@ -609,7 +637,8 @@ std::unique_ptr<TRecordSet> ReadTable(const QString &path, int defaultCodePage)
         bytes = blobFile->Bytes();
         return true;
     };
-    return DecodeTable(file.Bytes(), source, path, defaultCodePage);
+    return DecodeTable(file.Bytes(), source, path, defaultCodePage,
+        [&](size_t readUpTo) { file.Release(readUpTo); });
 }
 
 } // namespace Paradox

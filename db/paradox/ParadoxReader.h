@@ -32,8 +32,12 @@ using BlobFileSource = std::function<bool(std::string_view &bytes)>;
 
 TableInfo ParseInfo(std::string_view table, const QString &name, int defaultCodePage = 1251);
 
+// Told, as the walk over the data blocks goes on, that the bytes before an offset have been
+// read (the walk may still come back to them when the block chain goes backwards).
+using ReadProgress = std::function<void(size_t readUpTo)>;
+
 std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSource &blobFile,
-    const QString &name, int defaultCodePage);
+    const QString &name, int defaultCodePage, const ReadProgress &progress = {});
 
 // The code page the table's text is in: the header's when it names one (tables of version 4.0
 // and later), else defaultCodePage.

@@ -1,11 +1,11 @@
 #include "db/paradox/ParadoxWriter.h"
 #include "db/paradox/EDatabaseError.h"
+#include "db/paradox/FileSetWriter.h"
 #include "db/paradox/ParadoxCodePage.h"
 #include "db/paradox/ParadoxFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -459,7 +459,7 @@ std::vector<Planned> Plan(const QString &path, const std::vector<NewField> &fiel
 } // namespace
 
 void WriteTable(const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows,
-    int codePage, int fileVersion)
+    int codePage, int fileVersion, const FileSetWriter::StepHook &beforeEachMove)
 {
     const CodePage *page = CodePage::Find(codePage);
     if (!page)
@@ -561,10 +561,15 @@ void WriteTable(const QString &path, const std::vector<NewField> &fields, const 
     RecordEncoder encoder(path, fields, plan, rows, *page, blobs);
     encoder.NumberAutoIncrements();
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        Fail(path, file.errorString());
-    file.write(head.data(), qint64(head.size()));
+    // The table and its .MB are written in full beside the old ones, then replace them as a
+    // pair: a failure anywhere leaves the old table whole, never pointing into a new .MB.
+    FileSetWriter files;
+    QFileDevice &file = files.Add(path);
+    const auto written = [&](QFileDevice &device, const char *data, qint64 size) {
+        if (device.write(data, size) != size)
+            Fail(device.fileName(), device.errorString());
+    };
+    written(file, head.data(), qint64(head.size()));
     std::string block(size_t(blockSize), '\0');
     int row = 0;
     for (int64_t b = 1; b <= blocks; ++b) {
@@ -576,23 +581,20 @@ void WriteTable(const QString &path, const std::vector<NewField> &fields, const 
         PutLe16(p + 4, uint32_t((count - 1) * recordSize));
         for (int r = 0; r < count; ++r, ++row)
             encoder.Encode(row, p + DataBlockHeaderSize + size_t(r) * size_t(recordSize));
-        file.write(block.data(), qint64(block.size()));
+        written(file, block.data(), qint64(block.size()));
     }
     PutLe32(h + AutoIncAt, uint32_t(encoder.AutoIncrement));
-    if (!file.seek(AutoIncAt) || file.write(head.data() + AutoIncAt, 4) != 4)
+    if (!file.seek(AutoIncAt))
         Fail(path, file.errorString());
+    written(file, head.data() + AutoIncAt, 4);
 
     if (!blobs.Empty()) {
         const QFileInfo info(path);
-        QSaveFile blobFile(info.dir().filePath(info.completeBaseName() + QStringLiteral(".MB")));
         const std::string &bytes = blobs.Bytes();
-        if (!blobFile.open(QIODevice::WriteOnly)
-            || blobFile.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())
-            || !blobFile.commit())
-            Fail(blobFile.fileName(), blobFile.errorString());
+        written(files.Add(info.dir().filePath(info.completeBaseName() + QStringLiteral(".MB"))),
+            bytes.data(), qint64(bytes.size()));
     }
-    if (!file.commit())
-        Fail(path, file.errorString());
+    files.Commit(beforeEachMove);
 }
 
 } // namespace Paradox

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/paradox/FileSetWriter.h"
 #include "db/paradox/ParadoxFile.h"
 
 #include <QString>
@@ -26,8 +27,9 @@ struct NewField
 // number. Text that does not fit its field or has no form in the code page, and numbers out of
 // a field's range, raise EDatabaseError; nothing is left behind then. fileVersion is 35, 40, 50
 // or 70; a version before 4.0 records no code page, and each version takes only the field types
-// it had.
+// it had. The table and its .MB replace old ones as a pair, or not at all; beforeEachMove lets
+// a test interrupt that (see FileSetWriter).
 void WriteTable(const QString &path, const std::vector<NewField> &fields, const TRecordSet &rows,
-    int codePage = 1251, int fileVersion = 70);
+    int codePage = 1251, int fileVersion = 70, const FileSetWriter::StepHook &beforeEachMove = {});
 
 } // namespace Paradox

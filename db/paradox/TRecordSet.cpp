@@ -2,9 +2,57 @@
 
 #include "db/paradox/EDatabaseError.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
 namespace {
 const QDateTime DateTimeOrigin(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
 } // namespace
+
+TRecordSet::ByteArena::ByteArena(const ByteArena &other)
+{
+    Reserve(other.FSize);
+    Append({other.FData, other.FSize});
+}
+
+TRecordSet::ByteArena &TRecordSet::ByteArena::operator=(ByteArena other) noexcept
+{
+    std::swap(FData, other.FData);
+    std::swap(FSize, other.FSize);
+    std::swap(FCapacity, other.FCapacity);
+    return *this;
+}
+
+TRecordSet::ByteArena::~ByteArena()
+{
+    std::free(FData);
+}
+
+void TRecordSet::ByteArena::Reserve(size_t bytes)
+{
+    if (bytes <= FCapacity)
+        return;
+    char *data = static_cast<char *>(std::realloc(FData, bytes));
+    if (!data)
+        throw std::bad_alloc();
+    FData = data;
+    FCapacity = bytes;
+}
+
+void TRecordSet::ByteArena::Grow(size_t bytes)
+{
+    Reserve(std::max(FSize + bytes, FCapacity + FCapacity / 2 + 4096));
+}
+
+void TRecordSet::ByteArena::Append(std::string_view bytes)
+{
+    if (bytes.empty())
+        return;
+    std::memcpy(Extend(bytes.size()), bytes.data(), bytes.size());
+    Commit(bytes.size());
+}
 
 int TRecordSet::AddColumn(const QString &name, TFieldType type, int size)
 {
@@ -33,6 +81,13 @@ void TRecordSet::Reserve(int rows)
             c.Offsets.reserve(size_t(rows) + 1);
         }
     }
+}
+
+void TRecordSet::ReserveText(int column, size_t bytes)
+{
+    Column &c = FColumns.at(size_t(column));
+    if (c.Kind == TStorageKind::Text || c.Kind == TStorageKind::Bytes)
+        c.Arena.Reserve(bytes);
 }
 
 int TRecordSet::IndexOf(const QString &name) const
@@ -73,7 +128,7 @@ void TRecordSet::AppendNull(int column)
         c.Floats.push_back(0);
         break;
     default:
-        c.Offsets.push_back(c.Arena.size());
+        c.Offsets.push_back(c.Arena.Size());
     }
 }
 
@@ -94,8 +149,8 @@ void TRecordSet::AppendFloat(int column, double value)
 void TRecordSet::AppendText(int column, std::string_view utf8)
 {
     Column &c = Writable(column, TStorageKind::Text);
-    c.Arena.append(utf8);
-    c.Offsets.push_back(c.Arena.size());
+    c.Arena.Append(utf8);
+    c.Offsets.push_back(c.Arena.Size());
     c.Nulls.push_back(false);
 }
 
@@ -142,7 +197,7 @@ std::string_view TRecordSet::Raw(int row, int column) const
         return {};
     const uint64_t begin = c.Offsets[size_t(row)];
     const uint64_t end = c.Offsets[size_t(row) + 1];
-    return std::string_view(c.Arena).substr(begin, end - begin);
+    return {c.Arena.Data() + begin, size_t(end - begin)};
 }
 
 QString TRecordSet::Text(int row, int column) const
@@ -188,7 +243,7 @@ size_t TRecordSet::MemoryUsage() const
     size_t total = 0;
     for (const Column &c : FColumns)
         total += c.Ints.capacity() * sizeof(int64_t) + c.Floats.capacity() * sizeof(double)
-            + c.Offsets.capacity() * sizeof(uint64_t) + c.Arena.capacity() + c.Nulls.capacity() / 8;
+            + c.Offsets.capacity() * sizeof(uint64_t) + c.Arena.Capacity() + c.Nulls.capacity() / 8;
     return total;
 }
 

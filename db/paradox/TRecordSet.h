@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The rows of an opened table or query, kept column by column in compact typed arrays:
@@ -50,6 +51,18 @@ public:
     void AppendInt(int column, int64_t value);
     void AppendFloat(int column, double value);
     void AppendText(int column, std::string_view utf8);
+    // Appends a text written straight into the column's storage, without a copy on the way:
+    // write(char *out) puts at most maxBytes bytes of UTF-8 at out and returns how many.
+    template <typename Write> void AppendTextInPlace(int column, size_t maxBytes, Write write)
+    {
+        Column &c = Writable(column, TStorageKind::Text);
+        char *out = c.Arena.Extend(maxBytes);
+        c.Arena.Commit(write(out));
+        c.Offsets.push_back(c.Arena.Size());
+        c.Nulls.push_back(false);
+    }
+    // Room for about this many bytes of text in a column, so that filling it moves nothing.
+    void ReserveText(int column, size_t bytes);
     void AppendBytes(int column, std::string_view bytes);
     void EndRow();
 
@@ -70,6 +83,43 @@ public:
     static QDateTime MSecsToDateTime(int64_t msecs);
 
 private:
+    // The bytes of one column's texts, end to end. Grown with realloc, which moves large
+    // blocks by remapping pages instead of copying them.
+    class ByteArena
+    {
+    public:
+        ByteArena() = default;
+        ByteArena(const ByteArena &other);
+        ByteArena(ByteArena &&other) noexcept
+            : FData(std::exchange(other.FData, nullptr))
+            , FSize(std::exchange(other.FSize, 0))
+            , FCapacity(std::exchange(other.FCapacity, 0))
+        { }
+        ByteArena &operator=(ByteArena other) noexcept;
+        ~ByteArena();
+
+        const char *Data() const { return FData; }
+        size_t Size() const { return FSize; }
+        size_t Capacity() const { return FCapacity; }
+        void Reserve(size_t bytes);
+        void Append(std::string_view bytes);
+        // Room for bytes more at the end; Commit(n) keeps the first n of them.
+        char *Extend(size_t bytes)
+        {
+            if (FCapacity - FSize < bytes)
+                Grow(bytes);
+            return FData + FSize;
+        }
+        void Commit(size_t bytes) { FSize += bytes; }
+
+    private:
+        void Grow(size_t bytes);
+
+        char *FData = nullptr;
+        size_t FSize = 0;
+        size_t FCapacity = 0;
+    };
+
     struct Column
     {
         ColumnInfo Info;
@@ -77,7 +127,7 @@ private:
         std::vector<int64_t> Ints;
         std::vector<double> Floats;
         std::vector<uint64_t> Offsets {0}; // Offsets[row] .. Offsets[row + 1] in Arena
-        std::string Arena;
+        ByteArena Arena;
         std::vector<bool> Nulls;
         int Count = 0;
     };

@@ -6,6 +6,7 @@
 #include "db/paradox/EDatabaseError.h"
 #include "db/sql/MemoryBudget.h"
 #include "db/sql/SqlResult.h"
+#include "db/sql/SqlTemporaryFolder.h"
 #include "db/sql/SqlVirtualTable.h"
 #include "db/sql/TableCache.h"
 
@@ -608,7 +609,7 @@ SqlEngine::SqlEngine(const QString &folder, int defaultCodePage)
                     FromUtf8(FImpl->Db ? sqlite3_errmsg(FImpl->Db) : sqlite3_errstr(rc))));
     sqlite3 *db = FImpl->Db;
     TMemoryBudget::Limit(); // puts SQLite's heap under the budget
-    sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
+    SqlTemporaryFolder::Use(db);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);

@@ -126,6 +126,9 @@ struct IndexSet
     std::weak_ptr<const TRecordSet> Rows;
     std::vector<std::unique_ptr<ColumnIndex>> Columns;
     std::vector<std::unique_ptr<ColumnIndex>> Numbers;
+    // Lookups answered by a scan so far, per column and kind.
+    std::vector<int> ColumnScans;
+    std::vector<int> NumberScans;
 };
 
 // Shared by every engine of the process, so a table opened again through another connection
@@ -136,6 +139,46 @@ std::map<const TRecordSet *, IndexSet> &IndexStore()
     return store;
 }
 
+// The key of a row in an index of this kind; false when the row has none.
+bool RowKey(const TRecordSet &rows, int row, int column, bool text, IndexKind kind, uint64_t &key)
+{
+    if (rows.IsNull(row, column))
+        return false;
+    if (kind == IndexKind::Number)
+        return NumberKey(rows.Raw(row, column), key);
+    key = text ? TextKey(rows.Raw(row, column)) : uint64_t(rows.Int(row, column));
+    return true;
+}
+
+// Orders entries by key, rows ascending within a key, as sorting the pairs would. Keys
+// within a span not much wider than the number of entries (street and house codes) are
+// counted into place in linear time.
+void SortEntries(std::vector<std::pair<uint64_t, int32_t>> &entries)
+{
+    if (entries.empty())
+        return;
+    uint64_t low = entries.front().first, high = low;
+    for (const auto &[key, row] : entries) {
+        low = std::min(low, key);
+        high = std::max(high, key);
+    }
+    const uint64_t span = high - low;
+    if (span >= 4 * uint64_t(entries.size()) + 1024) {
+        std::sort(entries.begin(), entries.end());
+        return;
+    }
+    // Entries arrive in row order, so placing them in that order keeps rows ascending.
+    std::vector<uint32_t> starts(size_t(span) + 2, 0);
+    for (const auto &entry : entries)
+        ++starts[size_t(entry.first - low) + 1];
+    for (size_t i = 1; i < starts.size(); ++i)
+        starts[i] += starts[i - 1];
+    std::vector<std::pair<uint64_t, int32_t>> sorted(entries.size());
+    for (const auto &entry : entries)
+        sorted[starts[size_t(entry.first - low)]++] = entry;
+    entries = std::move(sorted);
+}
+
 std::unique_ptr<ColumnIndex> BuildIndex(const TRecordSet &rows, int column, IndexKind kind)
 {
     auto index = std::make_unique<ColumnIndex>();
@@ -143,22 +186,17 @@ std::unique_ptr<ColumnIndex> BuildIndex(const TRecordSet &rows, int column, Inde
     const int count = rows.RowCount();
     index->Entries.reserve(size_t(count));
     for (int row = 0; row < count; ++row) {
-        if (rows.IsNull(row, column))
-            continue;
         uint64_t key = 0;
-        if (kind == IndexKind::Number) {
-            if (!NumberKey(rows.Raw(row, column), key))
-                continue;
-        } else {
-            key = text ? TextKey(rows.Raw(row, column)) : uint64_t(rows.Int(row, column));
-        }
-        index->Entries.emplace_back(key, row);
+        if (RowKey(rows, row, column, text, kind, key))
+            index->Entries.emplace_back(key, row);
     }
-    std::sort(index->Entries.begin(), index->Entries.end());
+    SortEntries(index->Entries);
     return index;
 }
 
-const ColumnIndex &IndexOf(
+// The column's index, or nullptr when this lookup should rather scan: a single scan of the
+// column costs less than building the index, which only pays from the second lookup on.
+const ColumnIndex *IndexFor(
     const std::shared_ptr<const TRecordSet> &rows, int column, IndexKind kind)
 {
     auto &store = IndexStore();
@@ -169,13 +207,19 @@ const ColumnIndex &IndexOf(
         set.Rows = rows;
         set.Columns.resize(size_t(rows->ColumnCount()));
         set.Numbers.resize(size_t(rows->ColumnCount()));
+        set.ColumnScans.resize(size_t(rows->ColumnCount()));
+        set.NumberScans.resize(size_t(rows->ColumnCount()));
         found = store.insert_or_assign(rows.get(), std::move(set)).first;
     }
-    auto &indexes = kind == IndexKind::Number ? found->second.Numbers : found->second.Columns;
-    std::unique_ptr<ColumnIndex> &index = indexes[size_t(column)];
+    IndexSet &set = found->second;
+    const bool number = kind == IndexKind::Number;
+    std::unique_ptr<ColumnIndex> &index = (number ? set.Numbers : set.Columns)[size_t(column)];
+    int &scans = (number ? set.NumberScans : set.ColumnScans)[size_t(column)];
+    if (!index && scans++ == 0)
+        return nullptr;
     if (!index)
         index = BuildIndex(*rows, column, kind);
-    return *index;
+    return index.get();
 }
 
 bool Indexable(const TRecordSet::ColumnInfo &info)
@@ -196,30 +240,51 @@ struct Cursor : sqlite3_vtab_cursor
     const TRecordSet *Rows = nullptr;
     int Row = 0;
     int End = 0;
-    // An indexed lookup walks the matching index entries instead of the rows.
-    bool Indexed = false;
+    // A lookup walks the matching index entries, or scans the key column when the column has
+    // no index yet; either way it gives the matching rows in ascending order.
+    enum class Walk { AllRows, Index, KeyScan } Mode = Walk::AllRows;
     const std::pair<uint64_t, int32_t> *Next = nullptr;
     const std::pair<uint64_t, int32_t> *Last = nullptr;
     int KeyColumn = -1;
     bool TextLookup = false;
     std::string Key;
+    // What a key scan compares: the key of each row in an index of this kind.
+    bool KeyText = false;
+    IndexKind Kind = IndexKind::Value;
+    uint64_t KeyValue = 0;
 
     bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
 
+    bool HasKey(int row) const
+    {
+        if (TextLookup) // equal texts have equal hashes: no need to compute them
+            return !Rows->IsNull(row, KeyColumn) && Rows->Raw(row, KeyColumn) == Key;
+        uint64_t key = 0;
+        return RowKey(*Rows, row, KeyColumn, KeyText, Kind, key) && key == KeyValue && Matches(row);
+    }
+
     void Advance()
     {
-        if (!Indexed) {
+        switch (Mode) {
+        case Walk::AllRows:
             ++Row;
             return;
-        }
-        while (Next != Last && !Matches(Next->second))
+        case Walk::KeyScan:
+            ++Row;
+            while (Row < End && !HasKey(Row))
+                ++Row;
+            return;
+        case Walk::Index:
+            while (Next != Last && !Matches(Next->second))
+                ++Next;
+            if (Next == Last) {
+                Row = End;
+                return;
+            }
+            Row = Next->second;
             ++Next;
-        if (Next == Last) {
-            Row = End;
             return;
         }
-        Row = Next->second;
-        ++Next;
     }
 };
 
@@ -353,7 +418,7 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
 {
     auto *cursor = static_cast<Cursor *>(base);
     const auto &origin = static_cast<Table *>(base->pVtab)->Origin;
-    cursor->Indexed = false;
+    cursor->Mode = Cursor::Walk::AllRows;
     cursor->Row = 0;
     if (idxNum <= 0 || argc < 1)
         return SQLITE_OK;
@@ -367,15 +432,24 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
     IndexKind kind = IndexKind::Value;
     if (!LookupKey(argv[0], text, key, kind, cursor->Key))
         return SQLITE_OK;
-    const ColumnIndex &index = IndexOf(origin->Rows, column, kind);
-    const auto range = std::equal_range(index.Entries.begin(), index.Entries.end(),
-        std::pair<uint64_t, int32_t>(key, 0),
-        [](const auto &a, const auto &b) { return a.first < b.first; });
-    cursor->Indexed = true;
     cursor->KeyColumn = column;
     cursor->TextLookup = text && kind == IndexKind::Value;
-    cursor->Next = index.Entries.data() + (range.first - index.Entries.begin());
-    cursor->Last = index.Entries.data() + (range.second - index.Entries.begin());
+    const ColumnIndex *index = IndexFor(origin->Rows, column, kind);
+    if (!index) {
+        cursor->Mode = Cursor::Walk::KeyScan;
+        cursor->KeyText = text;
+        cursor->Kind = kind;
+        cursor->KeyValue = key;
+        cursor->Row = -1;
+        cursor->Advance();
+        return SQLITE_OK;
+    }
+    const auto range = std::equal_range(index->Entries.begin(), index->Entries.end(),
+        std::pair<uint64_t, int32_t>(key, 0),
+        [](const auto &a, const auto &b) { return a.first < b.first; });
+    cursor->Mode = Cursor::Walk::Index;
+    cursor->Next = index->Entries.data() + (range.first - index->Entries.begin());
+    cursor->Last = index->Entries.data() + (range.second - index->Entries.begin());
     cursor->Advance();
     return SQLITE_OK;
 }

@@ -1,9 +1,15 @@
+#include "db/paradox/EDatabaseError.h"
 #include "db/paradox/ParadoxFile.h"
 #include "db/paradox/ParadoxFormat.h"
+#include "db/paradox/ParadoxReader.h"
+#include "db/paradox/ParadoxWriter.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -31,6 +37,20 @@ Result RunTool(const QStringList &arguments, const QByteArray &input = {})
         QString::fromUtf8(process.readAllStandardError())};
 }
 
+// Every record of a table, read back with its memos, one line per record.
+QStringList Records(const QString &path)
+{
+    QStringList lines;
+    const std::unique_ptr<TRecordSet> rows = Paradox::ReadTable(path);
+    for (int r = 0; r < rows->RowCount(); ++r) {
+        QStringList values;
+        for (int c = 0; c < rows->ColumnCount(); ++c)
+            values << rows->Text(r, c);
+        lines << values.join(QLatin1Char('|'));
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestPxtool : public QObject
@@ -53,6 +73,8 @@ private slots:
     void tablesOfEveryShapeExportAndQuery_data();
     void tablesOfEveryShapeExportAndQuery();
     void passwordProtectedTableIsRefusedByExportAndSql();
+    void interruptedImportKeepsTheOldTableAndMemo_data();
+    void interruptedImportKeepsTheOldTableAndMemo();
 };
 
 void TestPxtool::importThenExportGivesTheSameRecords_data()
@@ -321,6 +343,78 @@ void TestPxtool::passwordProtectedTableIsRefusedByExportAndSql()
         QVERIFY2(result.Err.contains(QStringLiteral("защищена паролем")), qPrintable(result.Err));
         QCOMPARE(result.Out, QString());
     }
+}
+
+void TestPxtool::interruptedImportKeepsTheOldTableAndMemo_data()
+{
+    QTest::addColumn<int>("failBeforeMove"); // -1: the import runs out of disk space instead
+    QTest::newRow("the new table does not fit on the disk") << -1;
+    QTest::newRow("before anything is replaced") << 0;
+    QTest::newRow("between replacing the table and its memo file") << 1;
+}
+
+// The new table is much larger than the old one and its few memos land elsewhere in the .MB,
+// so an old table paired with a new .MB (or the reverse) reads wrong or not at all.
+void TestPxtool::interruptedImportKeepsTheOldTableAndMemo()
+{
+    QFETCH(int, failBeforeMove);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("notes.DB"));
+    QCOMPARE(RunTool({QStringLiteral("import"), path},
+                 "NAME:A:20,NOTE:M:2\nстарая,заметка старого файла\nвторая,ещё одна\n")
+                 .ExitCode,
+        0);
+    const QStringList old = Records(path);
+    const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+    QCOMPARE(files.size(), 2);
+
+    TRecordSet rows;
+    rows.AddColumn(QStringLiteral("NAME"), TFieldType::ftString);
+    rows.AddColumn(QStringLiteral("NOTE"), TFieldType::ftMemo);
+    QByteArray csv = "NAME:A:20,NOTE:M:2\n";
+    for (int i = 0; i < 5000; ++i) {
+        rows.AppendText(0, "new");
+        if (i < 3) {
+            const QString note = QStringLiteral("новая заметка номер %1").arg(i);
+            rows.AppendText(1, note.toStdString());
+            csv += "new," + note.toUtf8() + "\n";
+        } else {
+            rows.AppendNull(1);
+            csv += "new,\n";
+        }
+        rows.EndRow();
+    }
+    if (failBeforeMove < 0) {
+        // The .MB fits under the limit, the table does not.
+        QProcess process;
+        process.setChildProcessModifier([] {
+            const rlimit limit {64 * 1024, 64 * 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, SIG_IGN);
+        });
+        process.start(
+            qEnvironmentVariable("PHONEBOOK_BIN_DIR", QCoreApplication::applicationDirPath())
+                + QStringLiteral("/pxtool"),
+            {QStringLiteral("import"), path});
+        QVERIFY(process.waitForStarted());
+        process.write(csv);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY(process.exitCode() > 0);
+    } else {
+        const auto interrupt = [&](int moved) {
+            if (moved == failBeforeMove)
+                throw EDatabaseError(QStringLiteral("interrupted"));
+        };
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError,
+            Paradox::WriteTable(path,
+                {{QStringLiteral("NAME"), QLatin1Char('A'), 20},
+                    {QStringLiteral("NOTE"), QLatin1Char('M'), 2}},
+                rows, 1251, 70, interrupt));
+    }
+    QCOMPARE(Records(path), old);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), files);
 }
 
 QTEST_GUILESS_MAIN(TestPxtool)
