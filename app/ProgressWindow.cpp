@@ -45,8 +45,9 @@ QString TProgressWindow::ElapsedText(qint64 msecs)
 
 void TProgressWindow::UpdateFromProgress()
 {
-    lblWhat->setText(FProgress.Cancelled() ? TranslateText(QStringLiteral("Операция отменяется..."))
-                                           : FProgress.What() + QStringLiteral("..."));
+    lblWhat->setText(FProgress.Cancelled()
+            ? TranslateText(QStringLiteral("Операция отменяется..."))
+            : TranslateText(FProgress.What()) + QStringLiteral("..."));
     lblRows->setText(TranslateText(QStringLiteral("Прочитано строк: %1"))
                          .arg(QLocale().toString(FProgress.Rows())));
     lblElapsed->setText(TranslateText(QStringLiteral("Прошло времени: %1"))

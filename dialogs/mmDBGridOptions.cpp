@@ -249,9 +249,9 @@ void TfrmDBGridOptions::LoadSettings()
 void TfrmDBGridOptions::LoadDataSettings()
 {
     const TDataSet *dataSet = FGrid->DataSet();
-    setWindowTitle(dataSet
-            ? BaseCaption + QStringLiteral(" (") + DataSetName(*dataSet) + QLatin1Char(')')
-            : BaseCaption);
+    setWindowTitle(dataSet ? TranslateText(BaseCaption) + QStringLiteral(" (")
+                + DataSetName(*dataSet) + QLatin1Char(')')
+                           : TranslateText(BaseCaption));
     FWorkConditions.Clear();
     FVisibleFields.clear();
     FDataLoaded = dataSet && dataSet->Active();

@@ -4,6 +4,7 @@
 #include "app/TvgDBLookupCombo.h"
 #include "conditions/mmDBGridConditionDialog.h"
 #include "dialogs/mmDBGridDetail.h"
+#include "dialogs/mmDBGridOptions.h"
 #include "grid/mmDBGrid.h"
 #include "i18n/FormWalk.h"
 #include "i18n/TranslationDictionary.h"
@@ -178,6 +179,7 @@ private slots:
         InstallColumnSearch();
         InstallConditionsDialog();
         InstallDetailDialog();
+        InstallOptionsWizard();
         Application()->SetExceptionSink([this](const QString &message) { FErrors << message; });
         FForm = std::make_unique<TForm1>(qEnvironmentVariable("PHONEBOOK_TEST_DATA"));
         FForm->show();
@@ -240,6 +242,8 @@ private slots:
         QTest::newRow("detail") << QStringList {table, column, "Detail lines"} << "TfrmDetail";
         QTest::newRow("caption editor") << QStringList {table, column, "Title settings",
             "Change title"} << "TColumnCaptionDialog";
+        QTest::newRow("options wizard")
+            << QStringList {table, "Table settings wizard"} << "TfrmDBGridOptions";
     }
 
     void dialogIsInEnglish()
