@@ -1,8 +1,10 @@
 #include "app/Application.h"
 #include "app/Form1.h"
 #include "app/InterfaceLanguage.h"
+#include "app/ProgressWindow.h"
 #include "app/TvgDBLookupCombo.h"
 #include "conditions/mmDBGridConditionDialog.h"
+#include "core/OperationProgress.h"
 #include "dialogs/mmDBGridDetail.h"
 #include "dialogs/mmDBGridOptions.h"
 #include "grid/mmDBGrid.h"
@@ -19,8 +21,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -257,6 +261,30 @@ private slots:
         });
         RunCommand(command);
         QTRY_VERIFY(checked);
+    }
+
+    // The window a long read shows, while running and once the user has asked it to stop.
+    void progressWindowIsInEnglish_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("running") << false << "Running the query...";
+        QTest::newRow("cancelling") << true << "Cancelling the operation...";
+    }
+
+    void progressWindowIsInEnglish()
+    {
+        QFETCH(bool, cancel);
+        TOperationProgress progress(QStringLiteral("Выполняется запрос"));
+        progress.AddRows(123456);
+        TProgressWindow window(progress, FForm.get());
+        window.show();
+        if (cancel)
+            window.btnCancel->click();
+        window.UpdateFromProgress();
+        QTEST(window.lblWhat->text(), "what");
+        QVERIFY(window.lblRows->text().startsWith(QStringLiteral("Rows read: ")));
+        CheckWindow(&window, QStringLiteral("english-progress-") + QTest::currentDataTag());
     }
 
     // A message box the user meets: the find dialog's answer when nothing matches.
