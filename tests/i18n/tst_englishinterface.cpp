@@ -2,6 +2,7 @@
 #include "app/Form1.h"
 #include "app/InterfaceLanguage.h"
 #include "app/ProgressWindow.h"
+#include "app/SaveFile.h"
 #include "app/TvgDBLookupCombo.h"
 #include "conditions/mmDBGridConditionDialog.h"
 #include "core/OperationProgress.h"
@@ -18,10 +19,10 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -261,6 +262,27 @@ private slots:
         });
         RunCommand(command);
         QTRY_VERIFY(checked);
+    }
+
+    // Export into a folder that does not exist: the write error the user is shown.
+    void exportErrorIsInEnglish()
+    {
+        QString caption;
+        AskSaveFileName() = [&](QWidget *, const TSaveFileRequest &request) {
+            caption = request.Caption;
+            return QStringLiteral("/no/such/folder/result.csv");
+        };
+        FErrors.clear();
+        QMenu *menu = OpenMenu();
+        QAction *exportItem = menu ? ActionAt(menu, {QStringLiteral("Export...")}) : nullptr;
+        QVERIFY(exportItem);
+        // Queued, as a click arrives: the failure goes through the application's handler.
+        QMetaObject::invokeMethod(exportItem, &QAction::trigger, Qt::QueuedConnection);
+        QTRY_COMPARE(FErrors.size(), 1);
+        ResetAskSaveFileName();
+        QCOMPARE(caption, QStringLiteral("Export"));
+        QVERIFY2(FErrors.first().startsWith(QStringLiteral("Could not write the file ")),
+            qPrintable(FErrors.first()));
     }
 
     // The window a long read shows, while running and once the user has asked it to stop.
