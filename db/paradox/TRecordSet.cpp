@@ -101,24 +101,45 @@ int TRecordSet::IndexOf(const QString &name) const
 TRecordSet::Column &TRecordSet::Writable(int column, TStorageKind kind)
 {
     Column &c = FColumns.at(size_t(column));
-    if (c.Count != FRowCount)
-        throw EDatabaseError(
-            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
     const bool textual = kind == TStorageKind::Text || kind == TStorageKind::Bytes;
     const bool columnTextual = c.Kind == TStorageKind::Text || c.Kind == TStorageKind::Bytes;
     if (kind != c.Kind && !(textual && columnTextual))
         throw EDatabaseError(QStringLiteral("Wrong kind of value for column %1").arg(c.Info.Name));
+    return Counted(column);
+}
+
+TRecordSet::Column &TRecordSet::Counted(int column)
+{
+    Column &c = FColumns.at(size_t(column));
+    const bool full = FFillRows < 0 ? c.Count != FRowCount : c.Count >= FFillRows;
+    if (full)
+        throw EDatabaseError(
+            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
     ++c.Count;
     return c;
 }
 
+void TRecordSet::BeginColumns(int rows)
+{
+    if (FFillRows >= 0 || FRowCount > 0)
+        throw EDatabaseError(QStringLiteral("Record set is already being filled"));
+    FFillRows = rows;
+}
+
+void TRecordSet::EndColumns()
+{
+    for (const Column &c : FColumns)
+        if (c.Count != FFillRows)
+            throw EDatabaseError(QStringLiteral("Column %1 received %2 values of %3")
+                                     .arg(c.Info.Name)
+                                     .arg(c.Count)
+                                     .arg(FFillRows));
+    FRowCount = std::exchange(FFillRows, -1);
+}
+
 void TRecordSet::AppendNull(int column)
 {
-    Column &c = FColumns.at(size_t(column));
-    if (c.Count != FRowCount)
-        throw EDatabaseError(
-            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
-    ++c.Count;
+    Column &c = Counted(column);
     c.Nulls.push_back(true);
     switch (c.Kind) {
     case TStorageKind::Integer:
@@ -161,6 +182,8 @@ void TRecordSet::AppendBytes(int column, std::string_view bytes)
 
 void TRecordSet::EndRow()
 {
+    if (FFillRows >= 0)
+        throw EDatabaseError(QStringLiteral("Record set is being filled column by column"));
     for (const Column &c : FColumns)
         if (c.Count != FRowCount + 1)
             throw EDatabaseError(QStringLiteral("Column %1 received no value in row %2")

@@ -65,6 +65,11 @@ public:
     void ReserveText(int column, size_t bytes);
     void AppendBytes(int column, std::string_view bytes);
     void EndRow();
+    // Filling column by column instead: after BeginColumns(rows) each column takes its rows in
+    // turn (so a source column can be let go as soon as it is copied); EndColumns() checks
+    // that every column has them all and makes them the record set's rows.
+    void BeginColumns(int rows);
+    void EndColumns();
 
     // Reading; row and column must be in range.
     bool IsNull(int row, int column) const;
@@ -132,7 +137,9 @@ private:
         int Count = 0;
     };
     Column &Writable(int column, TStorageKind kind);
+    Column &Counted(int column); // checks that the column has room for one more value
 
     std::vector<Column> FColumns;
     int FRowCount = 0;
+    int FFillRows = -1; // rows being filled column by column, or -1
 };

@@ -542,12 +542,11 @@ struct SqlEngine::Impl
             if (result.RowCount() % BudgetCheckRows == 0) {
                 if (Operation)
                     Operation->AddRows(BudgetCheckRows);
-                // The record set built from the rows at the end takes about as much again.
-                if (!TMemoryBudget::Allows(2 * result.Bytes()))
+                if (!TMemoryBudget::Allows(result.BuildPeakBytes()))
                     throw TMemoryBudget::Exceeded(sql);
             }
         }
-        if (!TMemoryBudget::Allows(2 * result.Bytes()))
+        if (!TMemoryBudget::Allows(result.BuildPeakBytes()))
             throw TMemoryBudget::Exceeded(sql);
         return result.Build(Operation);
     }

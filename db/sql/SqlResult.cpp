@@ -165,13 +165,26 @@ bool SqlResultBuilder::AddRow()
     return true;
 }
 
+qint64 SqlResultBuilder::ColumnBytes(const Column &column)
+{
+    return qint64(column.Types.capacity()) + qint64(column.Numbers.capacity() * sizeof(int64_t))
+        + qint64(column.Arena.capacity());
+}
+
 qint64 SqlResultBuilder::Bytes() const
 {
     qint64 bytes = 0;
     for (const Column &column : FColumns)
-        bytes += qint64(column.Types.capacity())
-            + qint64(column.Numbers.capacity() * sizeof(int64_t)) + qint64(column.Arena.capacity());
+        bytes += ColumnBytes(column);
     return bytes;
+}
+
+qint64 SqlResultBuilder::BuildPeakBytes() const
+{
+    qint64 largest = 0;
+    for (const Column &column : FColumns)
+        largest = std::max(largest, ColumnBytes(column));
+    return Bytes() + largest;
 }
 
 bool SqlResultBuilder::Compatible(const Column &column, TFieldType type) const
@@ -228,53 +241,65 @@ std::unique_ptr<TRecordSet> SqlResultBuilder::Build(TOperationProgress *progress
 {
     auto result = std::make_unique<TRecordSet>();
     std::vector<TRecordSet::ColumnInfo> infos;
-    std::vector<Reader> readers;
     for (const Column &column : FColumns) {
         infos.push_back(Decide(column));
         result->AddColumn(infos.back().Name, infos.back().Type, infos.back().Size);
-        readers.emplace_back(column);
     }
     result->Reserve(FRows);
+    // Column by column, each gathered column let go once copied: the gathered rows and the
+    // record set are never both held whole.
+    result->BeginColumns(FRows);
+    for (size_t i = 0; i < FColumns.size(); ++i) {
+        FillColumn(*result, int(i), infos[i].Type, progress);
+        Column &done = FColumns[i];
+        done.Types = {};
+        done.Numbers = {};
+        done.Arena = {};
+    }
+    result->EndColumns();
+    FRows = 0;
+    FBytes = 0;
+    return result;
+}
+
+void SqlResultBuilder::FillColumn(
+    TRecordSet &result, int index, TFieldType type, TOperationProgress *progress) const
+{
+    Reader reader(FColumns[size_t(index)]);
     for (int row = 0; row < FRows; ++row) {
         if (progress && row % BuildTickRows == BuildTickRows - 1)
             progress->ThrowIfCancelled();
-        for (size_t i = 0; i < readers.size(); ++i) {
-            const int index = int(i);
-            const Cell cell = readers[i].Next();
-            const TFieldType type = infos[i].Type;
-            if (cell.Type == SQLITE_NULL) {
-                result->AppendNull(index);
-                continue;
-            }
-            if (IsTemporal(type)) {
-                int64_t value = 0;
-                ParseTemporal(type, cell.Text, value); // checked by Compatible
-                result->AppendInt(index, value);
-                continue;
-            }
-            switch (StorageKindOf(type)) {
-            case TStorageKind::Integer:
-                result->AppendInt(index, cell.Number);
-                break;
-            case TStorageKind::Float:
-                if (cell.Type == SQLITE_INTEGER) {
-                    result->AppendFloat(index, double(cell.Number));
-                } else {
-                    double value = 0;
-                    std::memcpy(&value, &cell.Number, sizeof value);
-                    result->AppendFloat(index, value);
-                }
-                break;
-            case TStorageKind::Text:
-            case TStorageKind::Bytes:
-                if (cell.Type == SQLITE_TEXT || cell.Type == SQLITE_BLOB)
-                    result->AppendText(index, cell.Text);
-                else
-                    result->AppendText(index, NumberText(cell.Type, cell.Number));
-                break;
-            }
+        const Cell cell = reader.Next();
+        if (cell.Type == SQLITE_NULL) {
+            result.AppendNull(index);
+            continue;
         }
-        result->EndRow();
+        if (IsTemporal(type)) {
+            int64_t value = 0;
+            ParseTemporal(type, cell.Text, value); // checked by Compatible
+            result.AppendInt(index, value);
+            continue;
+        }
+        switch (StorageKindOf(type)) {
+        case TStorageKind::Integer:
+            result.AppendInt(index, cell.Number);
+            break;
+        case TStorageKind::Float:
+            if (cell.Type == SQLITE_INTEGER) {
+                result.AppendFloat(index, double(cell.Number));
+            } else {
+                double value = 0;
+                std::memcpy(&value, &cell.Number, sizeof value);
+                result.AppendFloat(index, value);
+            }
+            break;
+        case TStorageKind::Text:
+        case TStorageKind::Bytes:
+            if (cell.Type == SQLITE_TEXT || cell.Type == SQLITE_BLOB)
+                result.AppendText(index, cell.Text);
+            else
+                result.AppendText(index, NumberText(cell.Type, cell.Number));
+            break;
+        }
     }
-    return result;
 }

@@ -24,7 +24,10 @@ public:
     int RowCount() const { return FRows; }
     // The memory the gathered rows take now.
     qint64 Bytes() const;
-    // Turns the rows into a record set; a progress given is told of the rows and may stop it.
+    // About the most that Build holds at once: the gathered rows and one column copied out.
+    qint64 BuildPeakBytes() const;
+    // Turns the rows into a record set, letting go of them on the way (the builder is empty
+    // afterwards); a progress given is told of the rows and may stop it.
     std::unique_ptr<TRecordSet> Build(TOperationProgress *progress = nullptr);
 
 private:
@@ -42,8 +45,11 @@ private:
     struct Cell;
     class Reader;
 
+    static qint64 ColumnBytes(const Column &column);
     TRecordSet::ColumnInfo Decide(const Column &column) const;
     bool Compatible(const Column &column, TFieldType type) const;
+    void FillColumn(
+        TRecordSet &result, int index, TFieldType type, TOperationProgress *progress) const;
 
     sqlite3_stmt *FStatement;
     std::vector<Column> FColumns;

@@ -2,6 +2,7 @@
 #include "db/paradox/ParadoxFormat.h"
 #include "db/paradox/ParadoxReader.h"
 #include "db/paradox/ParadoxWriter.h"
+#include "db/paradox/TRecordSet.h"
 #include "tests/support/ParadoxPxlib.h"
 #include "tests/support/ParadoxRows.h"
 
@@ -131,6 +132,8 @@ private slots:
     void passwordProtectedTableIsRefused_data();
     void passwordProtectedTableIsRefused();
     void emptiedBlockInTheChainReadsAsNoRecords();
+    void recordSetFilledByColumnsChecksEveryColumn_data();
+    void recordSetFilledByColumnsChecksEveryColumn();
 };
 
 void TestParadox::everyFieldTypeReadsBackWithNulls_data()
@@ -808,6 +811,59 @@ void TestParadox::emptiedBlockInTheChainReadsAsNoRecords()
     QCOMPARE(read->RowCount(), 2 * PerBlock);
     QCOMPARE(read->Text(PerBlock - 1, 0), QString::number(PerBlock - 1));
     QCOMPARE(read->Text(PerBlock, 0), QString::number(2 * PerBlock));
+}
+
+void TestParadox::recordSetFilledByColumnsChecksEveryColumn_data()
+{
+    // Values given to the number column and to the text column, and where it must fail.
+    QTest::addColumn<int>("numbers");
+    QTest::addColumn<int>("texts");
+    QTest::addColumn<bool>("rowClosed");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("complete") << 3 << 3 << false << QString();
+    QTest::newRow("a column short") << 3 << 2 << false << QStringLiteral("end");
+    QTest::newRow("a column over") << 4 << 3 << false << QStringLiteral("append");
+    QTest::newRow("a row closed on the way") << 3 << 3 << true << QStringLiteral("row");
+}
+
+void TestParadox::recordSetFilledByColumnsChecksEveryColumn()
+{
+    QFETCH(int, numbers);
+    QFETCH(int, texts);
+    QFETCH(bool, rowClosed);
+    QFETCH(QString, failure);
+    constexpr int Rows = 3;
+    TRecordSet set;
+    set.AddColumn(QStringLiteral("N"), TFieldType::ftInteger);
+    set.AddColumn(QStringLiteral("T"), TFieldType::ftString, 10);
+    set.BeginColumns(Rows);
+    QString failed;
+    try {
+        for (int row = 0; row < numbers; ++row) {
+            failed = QStringLiteral("append");
+            if (row == 1)
+                set.AppendNull(0);
+            else
+                set.AppendInt(0, row * 10);
+        }
+        failed = QStringLiteral("row");
+        if (rowClosed)
+            set.EndRow();
+        failed = QStringLiteral("append");
+        for (int row = 0; row < texts; ++row)
+            set.AppendText(1, QByteArray::number(row).toStdString());
+        failed = QStringLiteral("end");
+        set.EndColumns();
+        failed.clear();
+    } catch (const EDatabaseError &) { }
+    QCOMPARE(failed, failure);
+    if (!failure.isEmpty())
+        return;
+    QCOMPARE(set.RowCount(), Rows);
+    QCOMPARE(set.Value(0, 0), QVariant(qlonglong(0)));
+    QVERIFY(set.IsNull(1, 0));
+    QCOMPARE(set.Value(2, 0), QVariant(qlonglong(20)));
+    QCOMPARE(set.Text(2, 1), QStringLiteral("2"));
 }
 
 QTEST_GUILESS_MAIN(TestParadox)
