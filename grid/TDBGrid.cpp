@@ -1180,6 +1180,16 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Shift+F10 opens the menu at the current cell, as the menu key does: X11 sends no context
+    // menu event for it.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QRect cell = visualRect(currentIndex());
+        const QPoint at = cell.isValid() ? cell.center() : QPoint(0, 0);
+        QContextMenuEvent menuEvent(
+            QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at), event->modifiers());
+        contextMenuEvent(&menuEvent);
+        return;
+    }
     const QString text = event->text();
     if (text.size() == 1 && text.at(0).isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {

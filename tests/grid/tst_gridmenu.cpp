@@ -180,6 +180,20 @@ private slots:
         GridDialogs() = {};
     }
 
+    // Keyboard users open the same menu with Shift+F10, which X11 does not turn into a menu event.
+    void shiftF10OpensTheMenu()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+            QTest::ignoreMessage(QtWarningMsg, "This plugin does not support raise()");
+            QTest::ignoreMessage(
+                QtWarningMsg, "This plugin does not support grabbing the keyboard");
+        }
+        FGrid->setFocus();
+        QTest::keyClick(FGrid, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(QApplication::activePopupWidget(), FGrid->PopupMenu());
+        FGrid->PopupMenu()->hide();
+    }
+
     void menuTreeFollowsTheGridState_data()
     {
         QTest::addColumn<QString>("setup");
