@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QToolBar>
 #include <cmath>
+#include <numeric>
+#include <utility>
 
 namespace {
 
@@ -38,6 +40,42 @@ QFont PrintFont(const TFont &font)
     QFont printed = font.ToQFont();
     printed.setPointSizeF(std::max<qreal>(font.Size(), SmallestPrintPoints));
     return printed;
+}
+
+// The page's width shared as the screen shares it, except that a column narrower than its caption
+// gets the caption's width, taken from the others. When the captions alone overfill the page the
+// screen's shares stand.
+QList<qreal> ShareOfPage(
+    qreal pageWidth, const QList<qreal> &screenWidths, const QList<qreal> &captionWidths)
+{
+    const int count = screenWidths.size();
+    QList<bool> atCaption(count, false);
+    // What is left for the columns that share, and the screen width they share it by.
+    const auto sharing = [&] {
+        qreal room = pageWidth;
+        qreal shared = 0;
+        for (int i = 0; i < count; ++i) {
+            if (atCaption[i])
+                room -= captionWidths[i];
+            else
+                shared += screenWidths[i];
+        }
+        return std::pair {room, shared};
+    };
+    const qreal captions = std::accumulate(captionWidths.begin(), captionWidths.end(), qreal(0));
+    for (bool changed = captions < pageWidth; changed;) {
+        changed = false;
+        const auto [room, shared] = sharing();
+        for (int i = 0; i < count; ++i) {
+            if (!atCaption[i] && room * screenWidths[i] / shared < captionWidths[i])
+                atCaption[i] = changed = true;
+        }
+    }
+    const auto [room, shared] = sharing();
+    QList<qreal> widths;
+    for (int i = 0; i < count; ++i)
+        widths << (atCaption[i] ? captionWidths[i] : room * screenWidths[i] / shared);
+    return widths;
 }
 
 } // namespace
@@ -108,13 +146,17 @@ TResultPrinter::TPageLayout TResultPrinter::LayOut(const QPagedPaintDevice &devi
     const int rows = FTable.RowCount();
     layout.PageCount = std::max(1, (rows + layout.RowsPerPage - 1) / layout.RowsPerPage);
 
-    qreal screenWidth = 0;
-    for (int column = 0; column < FTable.ColumnCount(); ++column)
-        screenWidth += std::max(1, FTable.Width(column));
+    QList<qreal> screenWidths;
+    QList<qreal> captionWidths;
+    for (int column = 0; column < FTable.ColumnCount(); ++column) {
+        screenWidths << std::max(1, FTable.Width(column));
+        captionWidths << titles.horizontalAdvance(FTable.Captions().at(column))
+                + 2 * layout.Padding;
+    }
     qreal left = 0;
     layout.ColumnLefts << left;
-    for (int column = 0; column < FTable.ColumnCount(); ++column) {
-        left += layout.Page.width() * std::max(1, FTable.Width(column)) / screenWidth;
+    for (const qreal width : ShareOfPage(layout.Page.width(), screenWidths, captionWidths)) {
+        left += width;
         layout.ColumnLefts << left;
     }
     return layout;
