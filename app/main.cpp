@@ -17,9 +17,12 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QTimer>
+#include <QTranslator>
 
 namespace {
 
@@ -123,6 +126,13 @@ int main(int argc, char *argv[])
     TranslationDictionary = nullptr;
     const QString language = ChooseInterfaceLanguage(parser.value(languageOption), registry.get());
     TDictionaryForRun dictionary(language, parser.isSet(languageOption), registry.get());
+    // Qt's own dialogs (the file dialog, a message box's "Show Details...") speak Russian too
+    // while the program does, where the system has Qt's translations.
+    QTranslator qtTexts;
+    if (!TranslationDictionary
+        && qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     TDateFormatsForRun dateFormats;
     // The grid's commands open the dialogs of the libraries above it.
     InstallColumnSearch();

@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev pxlib-dev libsqlite3-dev
           libbenchmark-dev fonts-dejavu-core fonts-liberation2 fonts-wine xauth
+          qt6-translations-l10n
           poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
