@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QWidget>
 #include <algorithm>
@@ -325,4 +326,58 @@ void TTranslationDictionary::TranslateComponents(TzrMultilingualSupport &compone
             return true;
         });
     }
+}
+
+bool TTranslationDictionary::TranslateFilledIn(
+    const QString &languageName, const QString &text, QString &result)
+{
+    static const QRegularExpression placeholder(QStringLiteral("%([1-9])"));
+    int sourceId = -1;
+    TTranslationContext *common = nullptr;
+    if (text.isEmpty() || !FindLanguage(languageName, sourceId)
+        || !FindContext(CommonContextName, common))
+        return false;
+    const int targetId = CurrentLanguageId();
+    if (sourceId == targetId)
+        return false;
+    // The pattern with the most fixed text wins: "%1 МБ" must not take a whole sentence.
+    qsizetype bestFixed = -1;
+    for (const TPhrase &phrase : common->Phrases) {
+        const QString *source = PhraseText(phrase, sourceId);
+        const QString *target = PhraseText(phrase, targetId);
+        if (!source || !target || !source->contains(placeholder))
+            continue;
+        // The pattern as a whole-text expression, each placeholder a lazy group.
+        QString expression = QStringLiteral("^");
+        QList<int> numbers;
+        int from = 0;
+        for (const QRegularExpressionMatch &match : placeholder.globalMatch(*source)) {
+            expression
+                += QRegularExpression::escape(source->mid(from, match.capturedStart() - from))
+                + QStringLiteral("(.+?)");
+            numbers << match.captured(1).toInt();
+            from = match.capturedEnd();
+        }
+        expression += QRegularExpression::escape(source->mid(from)) + QLatin1Char('$');
+        const QRegularExpressionMatch found
+            = QRegularExpression(expression, QRegularExpression::DotMatchesEverythingOption)
+                  .match(text);
+        const qsizetype fixed = source->size() - 2 * numbers.size();
+        if (!found.hasMatch() || fixed <= bestFixed)
+            continue;
+        bestFixed = fixed;
+        QString translated = *target;
+        for (int i = 0; i < numbers.size(); ++i) {
+            QString value = found.captured(i + 1);
+            QString valueTranslated;
+            if (value.size() < text.size()
+                && (Translate(
+                        languageName, CommonContextName, false, -1, nullptr, valueTranslated, value)
+                    || TranslateFilledIn(languageName, value, valueTranslated)))
+                value = valueTranslated;
+            translated.replace(QStringLiteral("%") + QString::number(numbers.at(i)), value);
+        }
+        result = translated;
+    }
+    return bestFixed >= 0;
 }

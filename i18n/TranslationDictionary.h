@@ -90,6 +90,11 @@ public:
     // the component's Language moves to the dictionary's.
     virtual void TranslateComponents(TzrMultilingualSupport &component, bool recollect);
 
+    // A message with values filled in ("Таблица «kvtel_1.DB» не найдена...") matched against the
+    // common context's patterns with %1..%9 in the source language; the values are carried over,
+    // each translated in turn when the dictionary knows it.
+    bool TranslateFilledIn(const QString &languageName, const QString &text, QString &result);
+
 private:
     bool LookUp(TTranslationContext &context, const QString &key, int sourceId, int targetId,
         QString &result);

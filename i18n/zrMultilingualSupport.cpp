@@ -87,8 +87,9 @@ QString TranslateText(const QString &text)
 {
     QString result;
     if (TranslationDictionary
-        && TranslationDictionary->Translate(
-            QStringLiteral("rus"), QStringLiteral("-1"), false, -1, nullptr, result, text))
+        && (TranslationDictionary->Translate(
+                QStringLiteral("rus"), QStringLiteral("-1"), false, -1, nullptr, result, text)
+            || TranslationDictionary->TranslateFilledIn(QStringLiteral("rus"), text, result)))
         return result;
     return text;
 }

@@ -72,6 +72,8 @@ class TestTranslationDictionary : public QObject
 private slots:
     void lookupFollowsTheTextRules_data();
     void lookupFollowsTheTextRules();
+    void filledInMessageKeepsItsValues_data();
+    void filledInMessageKeepsItsValues();
     void unknownLanguageIsAddedWithTheNextId();
     void translationRunTranslatesTheFormAndLogsIt();
     void malformedFileIsRefusedWithItsPlace_data();
@@ -137,6 +139,37 @@ void TestTranslationDictionary::unknownLanguageIsAddedWithTheNextId()
     QString result;
     QVERIFY(!dictionary->Translate(QStringLiteral("rus"), QStringLiteral("-1"), false, -1, nullptr,
         result, QStringLiteral("Найти")));
+}
+
+void TestTranslationDictionary::filledInMessageKeepsItsValues_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("two values") << QStringLiteral(
+        "Таблица «kvtel_1.DB» не найдена в папке «Gorod».")
+                                << QStringLiteral("Table “kvtel_1.DB” not found in “Gorod”.");
+    QTest::newRow("a value the dictionary knows")
+        << QStringLiteral("Запрос остановлен (96 МБ).") << QStringLiteral("Query stopped (96 MB).");
+    QTest::newRow("no pattern fits")
+        << QStringLiteral("Таблица без папки 5") << QStringLiteral("Таблица без папки 5");
+}
+
+void TestTranslationDictionary::filledInMessageKeepsItsValues()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    auto dictionary = ParseTranslationDictionary(QStringLiteral(R"({
+        "languages": [{"name": "rus", "id": 1}, {"name": "eng", "id": 2}],
+        "contexts": {"-1": [{"rus": "%1 МБ", "eng": "%1 MB"},
+            {"rus": "Таблица «%1» не найдена в папке «%2».", "eng": "Table “%1” not found in “%2”."},
+            {"rus": "Запрос остановлен (%1).", "eng": "Query stopped (%1)."}]}})")
+                                                     .toUtf8(),
+        QStringLiteral("test.json"));
+    dictionary->SetLanguage(QStringLiteral("eng"));
+    TranslationDictionary = dictionary.get();
+    const QString translated = TranslateText(text);
+    TranslationDictionary = nullptr;
+    QCOMPARE(translated, expected);
 }
 
 void TestTranslationDictionary::translationRunTranslatesTheFormAndLogsIt()
