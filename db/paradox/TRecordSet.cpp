@@ -54,6 +54,24 @@ void TRecordSet::ByteArena::Append(std::string_view bytes)
     Commit(bytes.size());
 }
 
+TRecordSet::TRecordSet(std::vector<ColumnInfo> infos, Selection selection)
+{
+    const size_t bases = selection.Bases.size();
+    if (infos.size() != selection.Columns.size() || (bases == 0 && !infos.empty())
+        || (bases > 0 && selection.Rows.size() % bases != 0))
+        throw EDatabaseError(QStringLiteral("Selection does not match its columns"));
+    for (size_t i = 0; i < infos.size(); ++i) {
+        const Selection::Source &source = selection.Columns[i];
+        if (source.Base < 0 || size_t(source.Base) >= bases || source.Column < 0
+            || source.Column >= selection.Bases[size_t(source.Base)]->ColumnCount())
+            throw EDatabaseError(
+                QStringLiteral("Selection names no column for %1").arg(infos[i].Name));
+        AddColumn(infos[i].Name, infos[i].Type, infos[i].Size);
+    }
+    FRowCount = bases == 0 ? 0 : int(selection.Rows.size() / bases);
+    FSelection = std::make_shared<const Selection>(std::move(selection));
+}
+
 int TRecordSet::AddColumn(const QString &name, TFieldType type, int size)
 {
     if (FRowCount > 0)
@@ -110,6 +128,8 @@ TRecordSet::Column &TRecordSet::Writable(int column, TStorageKind kind)
 
 TRecordSet::Column &TRecordSet::Counted(int column)
 {
+    if (FSelection)
+        throw EDatabaseError(QStringLiteral("A selection of rows cannot be appended to"));
     Column &c = FColumns.at(size_t(column));
     const bool full = FFillRows < 0 ? c.Count != FRowCount : c.Count >= FFillRows;
     if (full)
@@ -194,11 +214,19 @@ void TRecordSet::EndRow()
 
 bool TRecordSet::IsNull(int row, int column) const
 {
+    if (FSelection) {
+        const BaseCell cell = Base(row, column);
+        return cell.Rows.IsNull(cell.Row, cell.Column);
+    }
     return FColumns[size_t(column)].Nulls[size_t(row)];
 }
 
 int64_t TRecordSet::Int(int row, int column) const
 {
+    if (FSelection) {
+        const BaseCell cell = Base(row, column);
+        return cell.Rows.Int(cell.Row, cell.Column);
+    }
     const Column &c = FColumns[size_t(column)];
     if (c.Kind == TStorageKind::Float)
         return int64_t(c.Floats[size_t(row)]);
@@ -207,6 +235,10 @@ int64_t TRecordSet::Int(int row, int column) const
 
 double TRecordSet::Float(int row, int column) const
 {
+    if (FSelection) {
+        const BaseCell cell = Base(row, column);
+        return cell.Rows.Float(cell.Row, cell.Column);
+    }
     const Column &c = FColumns[size_t(column)];
     if (c.Kind == TStorageKind::Integer)
         return double(c.Ints[size_t(row)]);
@@ -215,6 +247,10 @@ double TRecordSet::Float(int row, int column) const
 
 std::string_view TRecordSet::Raw(int row, int column) const
 {
+    if (FSelection) {
+        const BaseCell cell = Base(row, column);
+        return cell.Rows.Raw(cell.Row, cell.Column);
+    }
     const Column &c = FColumns[size_t(column)];
     if (c.Kind != TStorageKind::Text && c.Kind != TStorageKind::Bytes)
         return {};
@@ -231,6 +267,10 @@ QString TRecordSet::Text(int row, int column) const
 
 QVariant TRecordSet::Value(int row, int column) const
 {
+    if (FSelection) {
+        const BaseCell cell = Base(row, column);
+        return cell.Rows.Value(cell.Row, cell.Column);
+    }
     if (IsNull(row, column))
         return {};
     const Column &c = FColumns[size_t(column)];
@@ -263,7 +303,7 @@ QVariant TRecordSet::Value(int row, int column) const
 
 size_t TRecordSet::MemoryUsage() const
 {
-    size_t total = 0;
+    size_t total = FSelection ? FSelection->Rows.capacity() * sizeof(int32_t) : 0;
     for (const Column &c : FColumns)
         total += c.Ints.capacity() * sizeof(int64_t) + c.Floats.capacity() * sizeof(double)
             + c.Offsets.capacity() * sizeof(uint64_t) + c.Arena.Capacity() + c.Nulls.capacity() / 8;

@@ -9,6 +9,7 @@
 #include <QTime>
 #include <QVariant>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,6 +36,25 @@ public:
         TFieldType Type = TFieldType::ftUnknown;
         int Size = 0; // characters of an alpha field, bytes of a bytes field, else 0
     };
+
+    // A record set whose rows are rows of other record sets, unchanged: a query that picked rows
+    // and columns of loaded tables without computing anything. Each of its columns is
+    // Columns[i].Column of Bases[Columns[i].Base]; row r is row Rows[r * Bases.size() + b] of
+    // base b. Holds the bases alive and stores a few bytes a row instead of copies of the values.
+    struct Selection
+    {
+        struct Source
+        {
+            int Base = 0;
+            int Column = 0;
+        };
+        std::vector<std::shared_ptr<const TRecordSet>> Bases;
+        std::vector<Source> Columns;
+        std::vector<int32_t> Rows;
+    };
+    TRecordSet() = default;
+    // The infos name and type the selection's columns (a query may rename them).
+    TRecordSet(std::vector<ColumnInfo> infos, Selection selection);
 
     int AddColumn(const QString &name, TFieldType type, int size = 0);
     void Reserve(int rows);
@@ -81,8 +101,9 @@ public:
     // QString or QByteArray; an invalid QVariant for a null.
     QVariant Value(int row, int column) const;
 
-    // Bytes held by the arrays, for measuring.
+    // Bytes held by the arrays, for measuring (a selection counts its own, not its bases').
     size_t MemoryUsage() const;
+    bool IsSelection() const { return FSelection != nullptr; }
 
     static int64_t DateTimeToMSecs(const QDateTime &value);
     static QDateTime MSecsToDateTime(int64_t msecs);
@@ -136,10 +157,25 @@ private:
         std::vector<bool> Nulls;
         int Count = 0;
     };
+    // The base record set, row and column a cell of a selection is kept in.
+    struct BaseCell
+    {
+        const TRecordSet &Rows;
+        int Row;
+        int Column;
+    };
+    BaseCell Base(int row, int column) const
+    {
+        const Selection::Source &source = FSelection->Columns[size_t(column)];
+        const size_t bases = FSelection->Bases.size();
+        return {*FSelection->Bases[size_t(source.Base)],
+            FSelection->Rows[size_t(row) * bases + size_t(source.Base)], source.Column};
+    }
     Column &Writable(int column, TStorageKind kind);
     Column &Counted(int column); // checks that the column has room for one more value
 
     std::vector<Column> FColumns;
+    std::shared_ptr<const Selection> FSelection;
     int FRowCount = 0;
     int FFillRows = -1; // rows being filled column by column, or -1
 };

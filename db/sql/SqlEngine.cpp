@@ -529,16 +529,26 @@ struct SqlEngine::Impl
             Clock.invalidate();
             Operation = nullptr;
         });
-        SqlResultBuilder result(statement);
+        SqlResultBuilder result(statement, [this](const char *table) -> Source * {
+            const auto found = Tables.find(TableKey(QString::fromUtf8(table)));
+            return found == Tables.end() ? nullptr : found->second.get();
+        });
         for (;;) {
             const int rc = sqlite3_step(statement);
             if (rc == SQLITE_DONE)
                 break;
             if (rc != SQLITE_ROW)
                 ThrowStepFailure(rc, sql);
-            if (!result.AddRow())
+            switch (result.AddRow()) {
+            case SqlResultBuilder::Added::Row:
+                break;
+            case SqlResultBuilder::Added::TooLarge:
                 throw EDatabaseError(
                     QStringLiteral("Query result is too large.%1").arg(Describe(sql)));
+            case SqlResultBuilder::Added::Again:
+                sqlite3_reset(statement);
+                continue;
+            }
             if (result.RowCount() % BudgetCheckRows == 0) {
                 if (Operation)
                     Operation->AddRows(BudgetCheckRows);

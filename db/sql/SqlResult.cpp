@@ -2,6 +2,7 @@
 
 #include "core/OperationProgress.h"
 
+#include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -90,7 +91,7 @@ private:
     size_t FTextStart = 0;
 };
 
-SqlResultBuilder::SqlResultBuilder(sqlite3_stmt *statement)
+SqlResultBuilder::SqlResultBuilder(sqlite3_stmt *statement, const SourceFinder &findSource)
     : FStatement(statement)
 {
     const int count = sqlite3_column_count(statement);
@@ -112,12 +113,126 @@ SqlResultBuilder::SqlResultBuilder(sqlite3_stmt *statement)
         column.Name = unique;
         column.Declared = SqlVirtualTable::ParseDeclaredType(sqlite3_column_decltype(statement, i));
     }
+    if (findSource)
+        FindOrigins(findSource);
 }
 
-bool SqlResultBuilder::AddRow()
+// Every column must be a column of one of our tables, as declared there, for the rows to be
+// kept as table rows.
+void SqlResultBuilder::FindOrigins(const SourceFinder &findSource)
+{
+    std::vector<Origin> origins;
+    for (size_t i = 0; i < FColumns.size(); ++i) {
+        const int index = int(i);
+        const char *table = sqlite3_column_table_name(FStatement, index);
+        const char *name = sqlite3_column_origin_name(FStatement, index);
+        SqlVirtualTable::Source *source = table && name ? findSource(table) : nullptr;
+        if (!source || !FColumns[i].Declared.Valid)
+            return;
+        const TRecordSet &rows = *source->Rows;
+        const QString origin = QString::fromUtf8(name);
+        int column = 0;
+        while (column < rows.ColumnCount() && rows.Info(column).Name != origin)
+            ++column;
+        if (column == rows.ColumnCount() || rows.Info(column).Type != FColumns[i].Declared.Type)
+            return;
+        const auto known = std::find(FSources.begin(), FSources.end(), source);
+        if (known == FSources.end()) {
+            FSources.push_back(source);
+            FBases.push_back(source->Rows);
+        }
+        origins.push_back(
+            {int(std::find(FSources.begin(), FSources.end(), source) - FSources.begin()), column});
+    }
+    if (origins.empty()) {
+        FSources.clear();
+        FBases.clear();
+        return;
+    }
+    FOrigins = std::move(origins);
+}
+
+bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, int column) const
+{
+    const int type = sqlite3_column_type(FStatement, index);
+    if (rows.IsNull(row, column))
+        return type == SQLITE_NULL;
+    const TFieldType field = rows.Info(column).Type;
+    const auto text = [&]() {
+        const void *data = type == SQLITE_BLOB
+            ? sqlite3_column_blob(FStatement, index)
+            : static_cast<const void *>(sqlite3_column_text(FStatement, index));
+        const int bytes = sqlite3_column_bytes(FStatement, index);
+        return std::string_view(static_cast<const char *>(data), data ? size_t(bytes) : 0);
+    };
+    if (IsTemporal(field)) {
+        int64_t value = 0;
+        return type == SQLITE_TEXT && ParseTemporal(field, text(), value)
+            && value == rows.Int(row, column);
+    }
+    switch (StorageKindOf(field)) {
+    case TStorageKind::Integer:
+        return type == SQLITE_INTEGER
+            && sqlite3_column_int64(FStatement, index) == rows.Int(row, column);
+    case TStorageKind::Float: {
+        const double value = sqlite3_column_double(FStatement, index);
+        const double kept = rows.Float(row, column);
+        return type == SQLITE_FLOAT && std::memcmp(&value, &kept, sizeof value) == 0;
+    }
+    case TStorageKind::Text:
+        return type == SQLITE_TEXT && text() == rows.Raw(row, column);
+    case TStorageKind::Bytes:
+        return type == SQLITE_BLOB && text() == rows.Raw(row, column);
+    }
+    return false;
+}
+
+// Keeps the current row as the table rows SQLite read last, when it shows exactly their values.
+bool SqlResultBuilder::KeepRow()
+{
+    const size_t first = FSelected.size();
+    for (const SqlVirtualTable::Source *source : FSources) {
+        if (source->LastRow < 0 || source->LastRow >= source->Rows->RowCount())
+            break;
+        FSelected.push_back(source->LastRow);
+    }
+    bool matches = FSelected.size() - first == FSources.size();
+    for (size_t i = 0; matches && i < FOrigins.size(); ++i) {
+        const Origin &origin = FOrigins[i];
+        matches = CellMatches(int(i), *FBases[size_t(origin.Base)],
+            FSelected[first + size_t(origin.Base)], origin.Column);
+    }
+    if (!matches)
+        FSelected.resize(first);
+    return matches;
+}
+
+SqlResultBuilder::Added SqlResultBuilder::AddRow()
 {
     if (FRows >= MaxRows || FBytes >= MaxTextBytes)
-        return false;
+        return Added::TooLarge;
+    if (!FOrigins.empty()) {
+        // Rows that come out of a sort are not the rows SQLite read last.
+        const bool sorted
+            = FRows == 0 && sqlite3_stmt_status(FStatement, SQLITE_STMTSTATUS_SORT, 0) > 0;
+        if (!sorted && KeepRow()) {
+            ++FRows;
+            return Added::Row;
+        }
+        FOrigins.clear();
+        FSelected = {};
+        if (FRows > 0) {
+            FRows = 0;
+            return Added::Again;
+        }
+    }
+    CopyRow();
+    ++FRows;
+    return Added::Row;
+}
+
+void SqlResultBuilder::CopyRow()
+{
     for (size_t i = 0; i < FColumns.size(); ++i) {
         Column &column = FColumns[i];
         const int index = int(i);
@@ -161,8 +276,6 @@ bool SqlResultBuilder::AddRow()
             column.Numbers.push_back(0);
         }
     }
-    ++FRows;
-    return true;
 }
 
 qint64 SqlResultBuilder::ColumnBytes(const Column &column)
@@ -173,7 +286,7 @@ qint64 SqlResultBuilder::ColumnBytes(const Column &column)
 
 qint64 SqlResultBuilder::Bytes() const
 {
-    qint64 bytes = 0;
+    qint64 bytes = qint64(FSelected.capacity() * sizeof(int32_t));
     for (const Column &column : FColumns)
         bytes += ColumnBytes(column);
     return bytes;
@@ -237,8 +350,46 @@ TRecordSet::ColumnInfo SqlResultBuilder::Decide(const Column &column) const
     return {column.Name, TFieldType::ftString, 0};
 }
 
+// The width of a text column kept as table rows, as Decide gives it for copied rows: the
+// field's size, or the longest text when one is longer (a memo's text may be).
+int SqlResultBuilder::SelectedTextWidth(size_t index) const
+{
+    const Column &column = FColumns[index];
+    int width = column.Declared.Size;
+    if (StorageKindOf(column.Declared.Type) != TStorageKind::Text || width <= 0)
+        return width;
+    const Origin &origin = FOrigins[index];
+    const TRecordSet &rows = *FBases[size_t(origin.Base)];
+    const size_t bases = FBases.size();
+    for (size_t at = size_t(origin.Base); at < FSelected.size(); at += bases) {
+        const std::string_view text = rows.Raw(FSelected[at], origin.Column);
+        if (text.size() > size_t(width)) // no more characters than bytes
+            width = std::max(width, CharacterCount(text));
+    }
+    return width;
+}
+
+std::unique_ptr<TRecordSet> SqlResultBuilder::BuildSelection()
+{
+    std::vector<TRecordSet::ColumnInfo> infos;
+    TRecordSet::Selection selection;
+    for (size_t i = 0; i < FColumns.size(); ++i) {
+        infos.push_back({FColumns[i].Name, FColumns[i].Declared.Type, SelectedTextWidth(i)});
+        selection.Columns.push_back({FOrigins[i].Base, FOrigins[i].Column});
+    }
+    selection.Bases = std::move(FBases);
+    selection.Rows = std::move(FSelected);
+    selection.Rows.shrink_to_fit();
+    FOrigins.clear();
+    FSources.clear();
+    FRows = 0;
+    return std::make_unique<TRecordSet>(std::move(infos), std::move(selection));
+}
+
 std::unique_ptr<TRecordSet> SqlResultBuilder::Build(TOperationProgress *progress)
 {
+    if (!FOrigins.empty())
+        return BuildSelection();
     auto result = std::make_unique<TRecordSet>();
     std::vector<TRecordSet::ColumnInfo> infos;
     for (const Column &column : FColumns) {

@@ -3,6 +3,7 @@
 #include "db/paradox/TRecordSet.h"
 #include "db/sql/SqlVirtualTable.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,14 +14,26 @@ class TOperationProgress;
 // Gathers the rows of a statement and turns them into a record set once all are read, since a
 // column's type is known only then: a plain column of a table keeps its field's type and size;
 // an expression takes the type of its values (integers, numbers, texts or bytes).
+//
+// A result whose every column is a column of a loaded table, passed on unchanged (a lookup, a
+// sort, a join of tables), is not copied: each row is kept as the numbers of the table rows it
+// shows, checked value by value against them, and the result is a selection of those rows.
 class SqlResultBuilder
 {
 public:
-    explicit SqlResultBuilder(sqlite3_stmt *statement);
+    // The loaded table SQLite names a column's origin by; nullptr when it is none of ours.
+    using SourceFinder = std::function<SqlVirtualTable::Source *(const char *table)>;
 
-    // Copies the statement's current row; false when the result has grown past what a record
-    // set can hold.
-    bool AddRow();
+    explicit SqlResultBuilder(sqlite3_stmt *statement, const SourceFinder &findSource = {});
+
+    enum class Added {
+        Row,
+        TooLarge, // the result has grown past what a record set can hold
+        // The rows so far were kept as table rows, but this one is not one: the statement must
+        // be reset and stepped through again from the start, its rows copied this time.
+        Again,
+    };
+    Added AddRow();
     int RowCount() const { return FRows; }
     // The memory the gathered rows take now.
     qint64 Bytes() const;
@@ -44,6 +57,19 @@ private:
     };
     struct Cell;
     class Reader;
+    // Where a result column's values come from when the rows are kept as table rows.
+    struct Origin
+    {
+        int Base = 0; // into FSources
+        int Column = 0;
+    };
+
+    void FindOrigins(const SourceFinder &findSource);
+    bool KeepRow();
+    bool CellMatches(int index, const TRecordSet &rows, int row, int column) const;
+    int SelectedTextWidth(size_t index) const;
+    std::unique_ptr<TRecordSet> BuildSelection();
+    void CopyRow();
 
     static qint64 ColumnBytes(const Column &column);
     TRecordSet::ColumnInfo Decide(const Column &column) const;
@@ -55,4 +81,9 @@ private:
     std::vector<Column> FColumns;
     int FRows = 0;
     size_t FBytes = 0;
+    // Kept as table rows while FOrigins is not empty: per row, one row number per source.
+    std::vector<SqlVirtualTable::Source *> FSources;
+    std::vector<std::shared_ptr<const TRecordSet>> FBases;
+    std::vector<Origin> FOrigins;
+    std::vector<int32_t> FSelected;
 };

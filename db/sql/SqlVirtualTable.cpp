@@ -529,6 +529,7 @@ int Column(sqlite3_vtab_cursor *base, sqlite3_context *context, int column)
     const auto *cursor = static_cast<Cursor *>(base);
     const TRecordSet &rows = *cursor->Rows;
     const int row = cursor->Row;
+    static_cast<Table *>(base->pVtab)->Origin->LastRow = row;
     if (rows.IsNull(row, column)) {
         sqlite3_result_null(context);
         return SQLITE_OK;

@@ -22,6 +22,9 @@ struct Source
     // Called each time SQLite plans a statement over the table, so the engine knows which
     // tables a statement reads.
     std::function<void(Source &)> Planned;
+    // The row SQLite read a value of last, by any cursor: where a result row that only passes
+    // values of the table on most likely came from (see SqlResultBuilder).
+    int LastRow = -1;
 };
 
 // Registers the table under its name as an eponymous virtual table, replacing one of the same
