@@ -704,6 +704,8 @@ private slots:
             << QStringLiteral("S AS NAME, N") << QStringLiteral("FROM A") << true;
         QTest::newRow("lookup") << QStringLiteral("S, N") << QStringLiteral("FROM A WHERE N = 2")
                                 << true;
+        QTest::newRow("table named by its file")
+            << QStringLiteral("S") << QStringLiteral("FROM \"a.DB\" WHERE N > 1") << true;
         QTest::newRow("two tables joined") << QStringLiteral("A.S, B.T, B.N")
                                            << QStringLiteral("FROM A JOIN B ON B.N = A.N") << true;
         QTest::newRow("distinct") << QStringLiteral("DISTINCT S") << QStringLiteral("FROM A")
