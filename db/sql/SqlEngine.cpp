@@ -661,7 +661,7 @@ std::unique_ptr<TRecordSet> SqlEngine::Run(const QString &sql, const Params &par
     for (const QString &name : TablesAskedAbout(sql))
         if (!FindTableFile(FImpl->Folder, name).isEmpty())
             FImpl->LoadTable(name);
-    Statement statement = FImpl->Prepare(SqlDialect::ToSqlite(sql));
+    Statement statement = FImpl->Prepare(SqlDialect::DistinctAsGrouping(SqlDialect::ToSqlite(sql)));
     const bool reading = keyword == QLatin1String("SELECT") || keyword == QLatin1String("WITH")
         || keyword == QLatin1String("VALUES") || keyword == QLatin1String("PRAGMA");
     if (!reading || !sqlite3_stmt_readonly(statement.get()))

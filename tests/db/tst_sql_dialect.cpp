@@ -51,6 +51,46 @@ private slots:
         QCOMPARE(SqlDialect::ToSqlite(sql), sqlite);
     }
 
+    void distinctBecomesGrouping_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("sqlite");
+        QTest::newRow("keys in another order and direction")
+            << "SELECT DISTINCT FAM, TELE FROM \"KVTEL_1.DB\" WHERE(K_Y = :str)\nORDER BY TELE "
+               "DESC, FAM"
+            << "SELECT DISTINCT FAM, TELE FROM \"KVTEL_1.DB\" WHERE(K_Y = :str)\nGROUP BY TELE, "
+               "FAM "
+               "ORDER BY TELE DESC, FAM";
+        QTest::newRow("qualified, quoted and in another letter case")
+            << "select distinct D.TELE, \"N\" from D, E where D.K = E.K order by n, d.tele;"
+            << "select distinct D.TELE, \"N\" from D, E where D.K = E.K GROUP BY n, d.tele order "
+               "by n, "
+               "d.tele;";
+        QTest::newRow("a selected column not sorted by")
+            << "SELECT DISTINCT A, B FROM T ORDER BY A"
+            << "SELECT DISTINCT A, B FROM T ORDER BY A";
+        QTest::newRow("an expression") << "SELECT DISTINCT A, B + 1 FROM T ORDER BY A, B"
+                                       << "SELECT DISTINCT A, B + 1 FROM T ORDER BY A, B";
+        QTest::newRow("a collation on a key")
+            << "SELECT DISTINCT A FROM T ORDER BY A COLLATE NOCASE"
+            << "SELECT DISTINCT A FROM T ORDER BY A COLLATE NOCASE";
+        QTest::newRow("a limit") << "SELECT DISTINCT A FROM T ORDER BY A LIMIT 5"
+                                 << "SELECT DISTINCT A FROM T ORDER BY A LIMIT 5";
+        QTest::newRow("a compound") << "SELECT DISTINCT A FROM T UNION SELECT A FROM U ORDER BY A"
+                                    << "SELECT DISTINCT A FROM T UNION SELECT A FROM U ORDER BY A";
+        QTest::newRow("a sub-query's ORDER BY only")
+            << "SELECT DISTINCT A FROM (SELECT A FROM T ORDER BY A)"
+            << "SELECT DISTINCT A FROM (SELECT A FROM T ORDER BY A)";
+        QTest::newRow("a column number") << "SELECT DISTINCT 1, A FROM T ORDER BY A, 1"
+                                         << "SELECT DISTINCT 1, A FROM T ORDER BY A, 1";
+    }
+    void distinctBecomesGrouping()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, sqlite);
+        QCOMPARE(SqlDialect::DistinctAsGrouping(sql), sqlite);
+    }
+
     void fieldNamesRespelt_data()
     {
         QTest::addColumn<QString>("sql");
