@@ -187,24 +187,37 @@ bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, i
     return false;
 }
 
+// Whether the current row shows exactly the values of this row of one of its sources.
+bool SqlResultBuilder::ShowsRow(int base, int row) const
+{
+    const TRecordSet &rows = *FBases[size_t(base)];
+    if (row < 0 || row >= rows.RowCount())
+        return false;
+    for (size_t i = 0; i < FOrigins.size(); ++i)
+        if (FOrigins[i].Base == base && !CellMatches(int(i), rows, row, FOrigins[i].Column))
+            return false;
+    return true;
+}
+
 // Keeps the current row as the table rows SQLite read last, when it shows exactly their values.
 bool SqlResultBuilder::KeepRow()
 {
     const size_t first = FSelected.size();
-    for (const SqlVirtualTable::Source *source : FSources) {
-        if (source->LastRow < 0 || source->LastRow >= source->Rows->RowCount())
-            break;
-        FSelected.push_back(source->LastRow);
+    for (size_t base = 0; base < FSources.size(); ++base) {
+        const SqlVirtualTable::Source &source = *FSources[base];
+        int shown = -1;
+        for (const int row : {source.LastRow, source.RowBefore})
+            if (ShowsRow(int(base), row)) {
+                shown = row;
+                break;
+            }
+        if (shown < 0) {
+            FSelected.resize(first);
+            return false;
+        }
+        FSelected.push_back(shown);
     }
-    bool matches = FSelected.size() - first == FSources.size();
-    for (size_t i = 0; matches && i < FOrigins.size(); ++i) {
-        const Origin &origin = FOrigins[i];
-        matches = CellMatches(int(i), *FBases[size_t(origin.Base)],
-            FSelected[first + size_t(origin.Base)], origin.Column);
-    }
-    if (!matches)
-        FSelected.resize(first);
-    return matches;
+    return true;
 }
 
 SqlResultBuilder::Added SqlResultBuilder::AddRow()

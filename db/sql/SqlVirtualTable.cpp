@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <sqlite3.h>
+#include <utility>
 #include <vector>
 
 namespace SqlVirtualTable {
@@ -529,7 +530,9 @@ int Column(sqlite3_vtab_cursor *base, sqlite3_context *context, int column)
     const auto *cursor = static_cast<Cursor *>(base);
     const TRecordSet &rows = *cursor->Rows;
     const int row = cursor->Row;
-    static_cast<Table *>(base->pVtab)->Origin->LastRow = row;
+    Source &origin = *static_cast<Table *>(base->pVtab)->Origin;
+    if (origin.LastRow != row)
+        origin.RowBefore = std::exchange(origin.LastRow, row);
     if (rows.IsNull(row, column)) {
         sqlite3_result_null(context);
         return SQLITE_OK;

@@ -22,9 +22,11 @@ struct Source
     // Called each time SQLite plans a statement over the table, so the engine knows which
     // tables a statement reads.
     std::function<void(Source &)> Planned;
-    // The row SQLite read a value of last, by any cursor: where a result row that only passes
-    // values of the table on most likely came from (see SqlResultBuilder).
+    // The row SQLite read a value of last, by any cursor, and the one before it: where a result
+    // row that only passes values of the table on most likely came from (a group is shown once
+    // the first row of the next one has been read). See SqlResultBuilder.
     int LastRow = -1;
+    int RowBefore = -1;
 };
 
 // Registers the table under its name as an eponymous virtual table, replacing one of the same
