@@ -287,7 +287,11 @@ void AppendCsvText(std::string &out, std::string_view text)
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
 {
     std::string out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toStdString();
+    constexpr int ReadAheadRows = 64;
+    rows.ReadAhead(0, ReadAheadRows);
     for (int r = 0; r < rows.RowCount(); ++r) {
+        if (r % ReadAheadRows == 0)
+            rows.ReadAhead(r + ReadAheadRows, ReadAheadRows);
         for (int c = 0; c < rows.ColumnCount(); ++c) {
             if (c > 0)
                 out += ',';

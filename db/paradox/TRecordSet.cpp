@@ -2,6 +2,7 @@
 
 #include "db/paradox/EDatabaseError.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -299,6 +300,54 @@ QVariant TRecordSet::Value(int row, int column) const
     }
     }
     return {};
+}
+
+void TRecordSet::ReadAhead(int firstRow, int rowCount) const
+{
+    const int end = std::min(FRowCount, firstRow + rowCount);
+    if (firstRow < 0 || firstRow >= end)
+        return;
+    if (!FSelection)
+        return; // a table's own rows are read in the order they are kept
+    const size_t bases = FSelection->Bases.size();
+    std::vector<int32_t> rows;
+    rows.reserve(size_t(end - firstRow));
+    for (size_t base = 0; base < bases; ++base) {
+        rows.clear();
+        for (int row = firstRow; row < end; ++row)
+            rows.push_back(FSelection->Rows[size_t(row) * bases + base]);
+        FSelection->Bases[base]->ReadAhead(rows.data(), rows.size());
+    }
+}
+
+void TRecordSet::ReadAhead(const int32_t *rows, size_t count) const
+{
+    if (FSelection) {
+        for (size_t i = 0; i < count; ++i)
+            ReadAhead(rows[i], 1);
+        return;
+    }
+    uint64_t touched = 0;
+    for (const Column &c : FColumns) {
+        switch (c.Kind) {
+        case TStorageKind::Integer:
+            for (size_t i = 0; i < count; ++i)
+                touched += uint64_t(c.Ints[size_t(rows[i])]) + c.Nulls[size_t(rows[i])];
+            break;
+        case TStorageKind::Float:
+            for (size_t i = 0; i < count; ++i)
+                touched += uint64_t(c.Floats[size_t(rows[i])] != 0) + c.Nulls[size_t(rows[i])];
+            break;
+        default:
+            for (size_t i = 0; i < count; ++i) {
+                const uint64_t begin = c.Offsets[size_t(rows[i])];
+                touched += c.Nulls[size_t(rows[i])];
+                __builtin_prefetch(c.Arena.Data() + begin);
+            }
+        }
+    }
+    // Keeps the loads: the compiler may not drop them as unused.
+    asm volatile("" : : "r"(touched));
 }
 
 size_t TRecordSet::MemoryUsage() const

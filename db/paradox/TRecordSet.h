@@ -101,6 +101,12 @@ public:
     // QString or QByteArray; an invalid QVariant for a null.
     QVariant Value(int row, int column) const;
 
+    // Reading rows in an order of their own (a sort, a selection) finds them scattered over the
+    // columns. Touching the values of the rows about to be read in one tight loop lets the
+    // memory fetch them side by side instead of one cache miss at a time: a hint, nothing more.
+    void ReadAhead(int firstRow, int rowCount) const;
+    void ReadAhead(const int32_t *rows, size_t count) const;
+
     // Bytes held by the arrays, for measuring (a selection counts its own, not its bases').
     size_t MemoryUsage() const;
     bool IsSelection() const { return FSelection != nullptr; }

@@ -54,6 +54,12 @@ bool ParseTemporal(TFieldType type, std::string_view text, int64_t &value)
     }
 }
 
+// Most often the very bytes of the table: SQLite passes our texts on without copying them.
+bool SameBytes(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && (a.data() == b.data() || a == b);
+}
+
 } // namespace
 
 // Reads one column's cells back in row order.
@@ -158,10 +164,10 @@ bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, i
     if (rows.IsNull(row, column))
         return type == SQLITE_NULL;
     const TFieldType field = rows.Info(column).Type;
+    // A text's bytes as they are: sqlite3_column_text would copy a text of ours, which has no
+    // terminating zero, to add one.
     const auto text = [&]() {
-        const void *data = type == SQLITE_BLOB
-            ? sqlite3_column_blob(FStatement, index)
-            : static_cast<const void *>(sqlite3_column_text(FStatement, index));
+        const void *data = sqlite3_column_blob(FStatement, index);
         const int bytes = sqlite3_column_bytes(FStatement, index);
         return std::string_view(static_cast<const char *>(data), data ? size_t(bytes) : 0);
     };
@@ -180,9 +186,9 @@ bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, i
         return type == SQLITE_FLOAT && std::memcmp(&value, &kept, sizeof value) == 0;
     }
     case TStorageKind::Text:
-        return type == SQLITE_TEXT && text() == rows.Raw(row, column);
+        return type == SQLITE_TEXT && SameBytes(text(), rows.Raw(row, column));
     case TStorageKind::Bytes:
-        return type == SQLITE_BLOB && text() == rows.Raw(row, column);
+        return type == SQLITE_BLOB && SameBytes(text(), rows.Raw(row, column));
     }
     return false;
 }
