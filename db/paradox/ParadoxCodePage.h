@@ -32,35 +32,31 @@ public:
             return;
         }
         for (const char ch : bytes) {
-            const auto b = static_cast<unsigned char>(ch);
-            if (b < 0x80) {
-                out.push_back(ch);
-            } else {
-                const Utf8 &u = FUtf8[b - 0x80];
-                out.append(u.Bytes, u.Length);
-            }
+            const Utf8 &u = FUtf8[static_cast<unsigned char>(ch)];
+            out.append(u.Bytes, u.Length);
         }
     }
     QString DecodeToString(std::string_view bytes) const;
 
     // The most UTF-8 bytes one byte of any page becomes.
     static constexpr size_t MaxUtf8PerByte = 3;
+    // The room DecodeInto needs for this many bytes: each character is written as four bytes
+    // and the pointer moved by its length, which needs no branch per character.
+    static constexpr size_t DecodeRoom(size_t bytes) { return bytes * MaxUtf8PerByte + 1; }
     // True when the page decodes through a built-in table, which DecodeInto needs.
     bool HasTable() const { return !FCodec; }
-    // Writes the UTF-8 form of bytes at out, which has room for MaxUtf8PerByte bytes per byte,
-    // and returns how many it wrote; only for a page with a table.
-    size_t DecodeInto(std::string_view bytes, char *out) const
+    // Writes the UTF-8 form of bytes at out, which has DecodeRoom(bytes.size()) bytes of room,
+    // and returns how many it wrote; only for a page with a table. With untilNul the text ends
+    // at its first NUL, as a fixed-width field's does.
+    template <bool untilNul = false> size_t DecodeInto(std::string_view bytes, char *out) const
     {
         char *at = out;
         for (const char ch : bytes) {
-            const auto b = static_cast<unsigned char>(ch);
-            if (b < 0x80) {
-                *at++ = ch;
-            } else {
-                const Utf8 &u = FUtf8[b - 0x80];
-                std::memcpy(at, u.Bytes, sizeof u.Bytes);
-                at += u.Length;
-            }
+            if (untilNul && ch == 0)
+                break;
+            const Utf8 &u = FUtf8[static_cast<unsigned char>(ch)];
+            std::memcpy(at, &u, sizeof u);
+            at += u.Length;
         }
         return size_t(at - out);
     }
@@ -69,17 +65,19 @@ public:
     bool Encode(const QString &text, std::string &out) const;
 
 private:
+    // Copied whole, four bytes at a time: the bytes past Length are overwritten by the next.
     struct Utf8
     {
         char Bytes[3];
         unsigned char Length;
     };
+    static_assert(sizeof(Utf8) == 4);
     CodePage(int number, const char16_t *upperHalf);
     CodePage(int number, std::unique_ptr<PlatformCodec> codec);
 
     int FNumber;
     std::unique_ptr<PlatformCodec> FCodec;
-    std::array<Utf8, 128> FUtf8 {};
+    std::array<Utf8, 256> FUtf8 {}; // by byte; the lower half is ASCII in every page
     std::unordered_map<char16_t, unsigned char> FBytes;
 };
 

@@ -437,21 +437,24 @@ private:
     // An alpha value ends at its first NUL; an empty one is a null.
     void AppendText(int column, const unsigned char *p, int size)
     {
-        // Fields are short: a plain loop beats a call to memchr.
-        size_t length = 0;
-        while (length < size_t(size) && p[length] != 0)
-            ++length;
-        if (length == 0) {
+        if (p[0] == 0) {
             FRows.AppendNull(column);
             return;
         }
-        AppendDecoded(column, {reinterpret_cast<const char *>(p), length});
+        const std::string_view field {reinterpret_cast<const char *>(p), size_t(size)};
+        if (FPage.HasTable()) {
+            // One pass finds the end and decodes.
+            FRows.AppendTextInPlace(column, CodePage::DecodeRoom(field.size()),
+                [&](char *out) { return FPage.DecodeInto<true>(field, out); });
+            return;
+        }
+        AppendDecoded(column, field.substr(0, field.find('\0')));
     }
 
     void AppendDecoded(int column, std::string_view bytes)
     {
         if (FPage.HasTable()) {
-            FRows.AppendTextInPlace(column, bytes.size() * CodePage::MaxUtf8PerByte,
+            FRows.AppendTextInPlace(column, CodePage::DecodeRoom(bytes.size()),
                 [&](char *out) { return FPage.DecodeInto(bytes, out); });
             return;
         }
