@@ -430,7 +430,6 @@ public:
             }
             }
         }
-        FRows.EndRow();
     }
 
 private:
@@ -580,6 +579,9 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
 
     BlobFile blobs(blobFile, name);
     RecordDecoder decoder(header, *rows, page, blobs, name);
+    // The rows are appended in order all the same; filling by columns checks the counts once
+    // at the end instead of after every row.
+    rows->BeginColumns(info.RecordCount);
     std::vector<bool> visited(size_t(header.FileBlocks) + 1);
     const unsigned char *data = AsBytes(table);
     int block = header.FirstBlock;
@@ -619,6 +621,7 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
             QStringLiteral("%1 records declared, the data blocks hold %2")
                 .arg(info.RecordCount)
                 .arg(records));
+    rows->EndColumns();
     return rows;
 }
 
