@@ -3,13 +3,19 @@
 #include "db/paradox/PlatformCodec.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace Paradox {
 
@@ -59,6 +65,33 @@ public:
             at += u.Length;
         }
         return size_t(at - out);
+    }
+    // A fixed-width field of at most ShortField bytes, whose text ends at its first NUL, the
+    // same as DecodeInto<true>; ShortField bytes from field.data() must be readable and out
+    // needs ShortFieldRoom(field.size()) bytes. Texts of plain ASCII, such as telephone and
+    // house numbers, are copied whole without a loop.
+    static constexpr size_t ShortField = 16;
+    static constexpr size_t ShortFieldRoom(size_t bytes)
+    {
+        return std::max(ShortField, DecodeRoom(bytes));
+    }
+    size_t DecodeShortFieldInto(std::string_view field, char *out) const
+    {
+#ifdef __SSE2__
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(field.data()));
+        const unsigned nuls
+            = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128())))
+            | (1u << field.size());
+        const unsigned length = unsigned(std::countr_zero(nuls));
+        const unsigned highBits = unsigned(_mm_movemask_epi8(bytes)) & ((1u << length) - 1);
+        if (highBits == 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out), bytes);
+            return length;
+        }
+        return DecodeInto(field.substr(0, length), out);
+#else
+        return DecodeInto<true>(field, out);
+#endif
     }
 
     // The bytes of text in this code page; false when a character has no byte here.

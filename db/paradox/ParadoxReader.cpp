@@ -322,9 +322,10 @@ std::optional<double> DecodeBcd(const unsigned char *p, int decimals)
 class RecordDecoder
 {
 public:
-    RecordDecoder(const Header &header, TRecordSet &rows, const CodePage &page, BlobFile &blobs,
-        const QString &name)
-        : FHeader(header)
+    RecordDecoder(std::string_view table, const Header &header, TRecordSet &rows,
+        const CodePage &page, BlobFile &blobs, const QString &name)
+        : FTableEnd(AsBytes(table) + table.size())
+        , FHeader(header)
         , FRows(rows)
         , FPage(page)
         , FBlobs(blobs)
@@ -441,13 +442,18 @@ private:
             return;
         }
         const std::string_view field {reinterpret_cast<const char *>(p), size_t(size)};
-        if (FPage.HasTable()) {
+        // A short field is read whole at once, so those bytes must lie inside the file.
+        if (FPage.HasTable() && field.size() <= CodePage::ShortField
+            && FTableEnd - p >= ptrdiff_t(CodePage::ShortField)) {
+            FRows.AppendTextInPlace(column, CodePage::ShortFieldRoom(field.size()),
+                [&](char *out) { return FPage.DecodeShortFieldInto(field, out); });
+        } else if (FPage.HasTable()) {
             // One pass finds the end and decodes.
             FRows.AppendTextInPlace(column, CodePage::DecodeRoom(field.size()),
                 [&](char *out) { return FPage.DecodeInto<true>(field, out); });
-            return;
+        } else {
+            AppendDecoded(column, field.substr(0, field.find('\0')));
         }
-        AppendDecoded(column, field.substr(0, field.find('\0')));
     }
 
     void AppendDecoded(int column, std::string_view bytes)
@@ -470,6 +476,7 @@ private:
                 .arg(recordNumber + 1));
     }
 
+    const unsigned char *FTableEnd;
     const Header &FHeader;
     TRecordSet &FRows;
     const CodePage &FPage;
@@ -578,7 +585,7 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
             rows->ReserveText(int(i), size_t(info.RecordCount) * size_t(info.Fields[i].Size));
 
     BlobFile blobs(blobFile, name);
-    RecordDecoder decoder(header, *rows, page, blobs, name);
+    RecordDecoder decoder(table, header, *rows, page, blobs, name);
     // The rows are appended in order all the same; filling by columns checks the counts once
     // at the end instead of after every row.
     rows->BeginColumns(info.RecordCount);
