@@ -171,8 +171,14 @@ int main(int argc, char *argv[])
         form.close();
         app.exit(failed ? 1 : 0);
     };
-    if (quitAfterPaint)
+    if (quitAfterPaint) {
         new TFirstPaintWatcher(&form, quit);
+        // A platform that never draws the window must not leave the measurement waiting.
+        QTimer::singleShot(std::chrono::seconds(60), &form, [&] {
+            tell(QMessageBox::Critical, QStringLiteral("The window was not painted in 60 s."));
+            quit();
+        });
+    }
     form.show();
     if (quitAfterStart && !quitAfterPaint)
         QTimer::singleShot(0, &form, quit);
