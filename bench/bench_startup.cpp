@@ -2,7 +2,7 @@
 // process on the bundled sample Data folder, with the town's subscriber table replaced by a
 // generated one of 1,000,000 (and 5,000,000) subscribers; 0 keeps the bundled table, for the
 // cost of start-up itself. Reported: wall time from spawning the process to its exit right after
-// the first paint, and its peak memory. Goal at 1M rows: <= 250 ms.
+// the first paint (mean and median), and its peak memory. Goal at 1M rows: <= 250 ms.
 #include "bench/BenchProcess.h"
 #include "bench/TownGenerator.h"
 
@@ -11,8 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -66,6 +68,7 @@ void BM_StartupToWindow(benchmark::State &state)
     const std::vector<std::string> settings {
         "QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + config, "XDG_RUNTIME_DIR=" + runtime};
     double peak = 0;
+    std::vector<double> seconds;
     for (auto _ : state) {
         const ProcessRun run = RunProcess(
             {ProgramPath("phonebook"), "--data", data.toStdString(), "--quit-after-paint"}, {},
@@ -75,8 +78,12 @@ void BM_StartupToWindow(benchmark::State &state)
             return;
         }
         state.SetIterationTime(run.Seconds);
+        seconds.push_back(run.Seconds);
         peak = std::max(peak, run.PeakBytes);
     }
+    // The machine may be busy with other work: the median says more than the mean.
+    std::nth_element(seconds.begin(), seconds.begin() + long(seconds.size() / 2), seconds.end());
+    state.counters["median_ms"] = seconds[seconds.size() / 2] * 1e3;
     const QFileInfo table(QDir(data).filePath(QStringLiteral("Gorod/kvtel_1.DB")));
     state.counters["table_MB"] = double(table.size()) / 1e6;
     state.counters["peak_MB"] = peak / 1e6;
