@@ -24,6 +24,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <QTranslator>
+#include <chrono>
 
 namespace {
 
