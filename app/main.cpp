@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/DataFolder.h"
 #include "app/EngineSettings.h"
+#include "app/FirstPaint.h"
 #include "app/Form1.h"
 #include "app/InterfaceLanguage.h"
 #include "app/WindowedOperationWaiter.h"
@@ -23,6 +24,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <QTranslator>
+#include <chrono>
 
 namespace {
 
@@ -88,6 +90,10 @@ int main(int argc, char *argv[])
         QStringLiteral("Open the window on the data, then quit: the exit status is 0 when the "
                        "directory opened without an error (a check of an installation)."));
     parser.addOption(quitOption);
+    const QCommandLineOption quitPaintedOption(QStringLiteral("quit-after-paint"),
+        QStringLiteral("As --quit-after-start, but quit only once the window has been painted "
+                       "(for measuring the time from start to a window on the screen)."));
+    parser.addOption(quitPaintedOption);
     const QCommandLineOption languageOption(QStringLiteral("lang"),
         QStringLiteral("Show the interface in LANGUAGE (a language of the translation dictionary, "
                        "e.g. eng; rus is the program's own). The choice is remembered."),
@@ -97,7 +103,8 @@ int main(int argc, char *argv[])
         QStringLiteral("Erase the stored settings before the window opens."),
         QStringLiteral("[/E]"));
     parser.process(app);
-    const bool quitAfterStart = parser.isSet(quitOption);
+    const bool quitAfterPaint = parser.isSet(quitPaintedOption);
+    const bool quitAfterStart = parser.isSet(quitOption) || quitAfterPaint;
     // With --quit-after-start nobody is there to close a message box: the text goes to the
     // terminal instead.
     bool failed = false;
@@ -161,12 +168,20 @@ int main(int argc, char *argv[])
         qInfo().noquote() << "Data folder:" << data.Found;
     }
     TForm1 form(data.Found);
-    form.show();
-    if (quitAfterStart) {
-        QTimer::singleShot(0, &form, [&] {
-            form.close();
-            app.exit(failed ? 1 : 0);
+    const auto quit = [&] {
+        form.close();
+        app.exit(failed ? 1 : 0);
+    };
+    if (quitAfterPaint) {
+        new TFirstPaintWatcher(&form, quit);
+        // A platform that never draws the window must not leave the measurement waiting.
+        QTimer::singleShot(std::chrono::seconds(60), &form, [&] {
+            tell(QMessageBox::Critical, QStringLiteral("The window was not painted in 60 s."));
+            quit();
         });
     }
+    form.show();
+    if (quitAfterStart && !quitAfterPaint)
+        QTimer::singleShot(0, &form, quit);
     return app.exec();
 }

@@ -6,6 +6,7 @@
 // <= 20 ms (60 ms), ORDER BY FAM no slower than the shell, a street query within twice the
 // shell's time, import <= 1.5 s and 100 MB, peak memory <= 1.5x the table file (2x sorting).
 #include "bench/BenchMemory.h"
+#include "bench/BenchProcess.h"
 #include "bench/TownGenerator.h"
 #include "db/paradox/ParadoxReader.h"
 #include "db/sql/SqlEngine.h"
@@ -16,69 +17,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <chrono>
-#include <fcntl.h>
-#include <filesystem>
 #include <map>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
 constexpr int Streets = 2'000;
-
-// A finished child process: wall time and peak resident memory.
-struct ProcessRun
-{
-    double Seconds = 0;
-    double PeakBytes = 0;
-    int ExitCode = -1;
-};
-
-// Runs a program with standard input from a file (or nothing) and standard output discarded.
-// The peak memory comes from /usr/bin/time when it is there: a child's own figure would include
-// this process's, which it inherits on the way to its program.
-ProcessRun RunProcess(std::vector<std::string> arguments, const std::string &input = {})
-{
-    static const QTemporaryDir scratch;
-    const std::string peakFile = scratch.filePath(QStringLiteral("peak")).toStdString();
-    const bool measured = QFileInfo::exists(QStringLiteral("/usr/bin/time"));
-    if (measured)
-        arguments.insert(arguments.begin(), {"/usr/bin/time", "-f", "%M", "-o", peakFile});
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(
-        &actions, 0, input.empty() ? "/dev/null" : input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::vector<char *> argv;
-    for (const std::string &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    ProcessRun run;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.Seconds
-            = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        QFile peak(QString::fromStdString(peakFile));
-        if (measured && peak.open(QIODevice::ReadOnly))
-            run.PeakBytes = peak.readAll().trimmed().toDouble() * 1024.0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-}
-
-std::string ProgramPath(const char *name)
-{
-    const auto self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path().parent_path() / "bin" / name).string();
-}
 
 bool HaveSqliteShell()
 {

@@ -814,9 +814,11 @@ const KnownPage KnownPages[]
 CodePage::CodePage(int number, const char16_t *upperHalf)
     : FNumber(number)
 {
+    for (int i = 0; i < 0x80; ++i)
+        FUtf8[size_t(i)] = {{char(i)}, 1};
     for (int i = 0; i < 128; ++i) {
         const char16_t c = upperHalf[i];
-        Utf8 &u = FUtf8[size_t(i)];
+        Utf8 &u = FUtf8[size_t(0x80 + i)];
         if (c < 0x800) {
             u.Bytes[0] = char(0xC0 | (c >> 6));
             u.Bytes[1] = char(0x80 | (c & 0x3F));

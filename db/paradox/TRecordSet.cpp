@@ -117,27 +117,15 @@ int TRecordSet::IndexOf(const QString &name) const
     return -1;
 }
 
-TRecordSet::Column &TRecordSet::Writable(int column, TStorageKind kind)
+void TRecordSet::RefuseKind(const Column &c)
 {
-    Column &c = FColumns.at(size_t(column));
-    const bool textual = kind == TStorageKind::Text || kind == TStorageKind::Bytes;
-    const bool columnTextual = c.Kind == TStorageKind::Text || c.Kind == TStorageKind::Bytes;
-    if (kind != c.Kind && !(textual && columnTextual))
-        throw EDatabaseError(QStringLiteral("Wrong kind of value for column %1").arg(c.Info.Name));
-    return Counted(column);
+    throw EDatabaseError(QStringLiteral("Wrong kind of value for column %1").arg(c.Info.Name));
 }
 
-TRecordSet::Column &TRecordSet::Counted(int column)
+void TRecordSet::RefuseSecondValue(const Column &c)
 {
-    if (FSelection)
-        throw EDatabaseError(QStringLiteral("A selection of rows cannot be appended to"));
-    Column &c = FColumns.at(size_t(column));
-    const bool full = FFillRows < 0 ? c.Count != FRowCount : c.Count >= FFillRows;
-    if (full)
-        throw EDatabaseError(
-            QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
-    ++c.Count;
-    return c;
+    throw EDatabaseError(
+        QStringLiteral("Column %1 received two values in one row").arg(c.Info.Name));
 }
 
 void TRecordSet::BeginColumns(int rows)

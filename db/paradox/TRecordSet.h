@@ -179,9 +179,33 @@ private:
     }
     Column &Writable(int column, TStorageKind kind);
     Column &Counted(int column); // checks that the column has room for one more value
+    [[noreturn]] static void RefuseKind(const Column &c);
+    [[noreturn]] static void RefuseSecondValue(const Column &c);
 
     std::vector<Column> FColumns;
     std::shared_ptr<const Selection> FSelection;
     int FRowCount = 0;
     int FFillRows = -1; // rows being filled column by column, or -1
 };
+
+// Every value appended passes here: inline, the refusals out of line.
+
+inline TRecordSet::Column &TRecordSet::Writable(int column, TStorageKind kind)
+{
+    Column &c = FColumns.at(size_t(column));
+    const auto textual
+        = [](TStorageKind k) { return k == TStorageKind::Text || k == TStorageKind::Bytes; };
+    if (kind != c.Kind && !(textual(kind) && textual(c.Kind))) [[unlikely]]
+        RefuseKind(c);
+    return Counted(column);
+}
+
+inline TRecordSet::Column &TRecordSet::Counted(int column)
+{
+    Column &c = FColumns.at(size_t(column));
+    const bool full = FFillRows < 0 ? c.Count != FRowCount : c.Count >= FFillRows;
+    if (full) [[unlikely]]
+        RefuseSecondValue(c);
+    ++c.Count;
+    return c;
+}

@@ -9,6 +9,9 @@
 #include <QDirIterator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +95,34 @@ void CompareSets(const TRecordSet &actual, const TRecordSet &expected)
         }
 }
 
+// Bytes placed so that unreadable memory follows them: reading past their end crashes.
+class BytesBeforeAGuardPage
+{
+public:
+    explicit BytesBeforeAGuardPage(const QByteArray &bytes)
+    {
+        const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        const size_t span = (size_t(bytes.size()) + page - 1) / page * page;
+        FSize = span + page;
+        FBase = static_cast<char *>(
+            mmap(nullptr, FSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        if (FBase == MAP_FAILED || mprotect(FBase + span, page, PROT_NONE) != 0)
+            qFatal("no guard page");
+        FView = {FBase + span - size_t(bytes.size()), size_t(bytes.size())};
+        std::memcpy(const_cast<char *>(FView.data()), bytes.constData(), FView.size());
+    }
+    ~BytesBeforeAGuardPage() { munmap(FBase, FSize); }
+    BytesBeforeAGuardPage(const BytesBeforeAGuardPage &) = delete;
+    BytesBeforeAGuardPage &operator=(const BytesBeforeAGuardPage &) = delete;
+
+    std::string_view View() const { return FView; }
+
+private:
+    char *FBase = nullptr;
+    size_t FSize = 0;
+    std::string_view FView;
+};
+
 } // namespace
 
 class TestParadox : public QObject
@@ -134,6 +165,8 @@ private slots:
     void emptiedBlockInTheChainReadsAsNoRecords();
     void recordSetFilledByColumnsChecksEveryColumn_data();
     void recordSetFilledByColumnsChecksEveryColumn();
+    void shortTextEndsAtItsFirstNulWhereverItLies_data();
+    void shortTextEndsAtItsFirstNulWhereverItLies();
 };
 
 void TestParadox::everyFieldTypeReadsBackWithNulls_data()
@@ -147,6 +180,13 @@ void TestParadox::everyFieldTypeReadsBackWithNulls_data()
                            << Row {QStringLiteral("Иванов И.И."), QStringLiteral("x"),
                                   QStringLiteral("ровно двадцать симв."), QStringLiteral("Ёлкин"),
                                   null};
+    // Fields of up to 16 bytes are read whole: texts of the full width, plain ASCII and not.
+    QTest::newRow("alpha of 16") << QChar('A') << 16
+                                 << Row {QStringLiteral("0123456789abcdef"),
+                                        QStringLiteral("ровно шестнадцат"),
+                                        QStringLiteral("78-50-25"), QStringLiteral("143а"), null};
+    QTest::newRow("alpha of 1") << QChar('A') << 1
+                                << Row {QStringLiteral("7"), QStringLiteral("Я"), null};
     QTest::newRow("short") << QChar('S') << 0 << Row {0, 1, -1, 32767, -32767, null};
     QTest::newRow("long") << QChar('I') << 0 << Row {0, 42, -42, 2147483647, -2147483647, null};
     QTest::newRow("autoincrement") << QChar('+') << 0 << Row {1, 2, 1000, 7};
@@ -864,6 +904,48 @@ void TestParadox::recordSetFilledByColumnsChecksEveryColumn()
     QVERIFY(set.IsNull(1, 0));
     QCOMPARE(set.Value(2, 0), QVariant(qlonglong(20)));
     QCOMPARE(set.Text(2, 1), QStringLiteral("2"));
+}
+
+void TestParadox::shortTextEndsAtItsFirstNulWhereverItLies_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QStringList>("values");
+    // Bytes left after the first value's NUL, as an editor that shortened it may leave them.
+    QTest::addColumn<QByteArray>("leftover");
+    // The table's bytes end right after the last record, so that its field lies at the very
+    // end, and unreadable memory follows.
+    QTest::addColumn<bool>("cut");
+    const QStringList numbers {QStringLiteral("78-50"), QStringLiteral("01-02-03")};
+    const QStringList houses {QStringLiteral("12"), QStringLiteral("143а"), QStringLiteral("Дом")};
+    QTest::newRow("leftover ASCII") << 10 << numbers << QByteArray("9-99") << false;
+    QTest::newRow("leftover Cyrillic") << 6 << houses << QByteArray("\xC4\xEE") << false;
+    QTest::newRow("ASCII at the end of the file") << 10 << numbers << QByteArray() << true;
+    QTest::newRow("Cyrillic at the end of the file") << 6 << houses << QByteArray() << true;
+}
+
+void TestParadox::shortTextEndsAtItsFirstNulWhereverItLies()
+{
+    QFETCH(int, width);
+    QFETCH(QStringList, values);
+    QFETCH(QByteArray, leftover);
+    QFETCH(bool, cut);
+    const QString path = PathOf(QStringLiteral("short_%1.DB").arg(QTest::currentDataTag()));
+    QList<Row> rows;
+    for (const QString &value : values)
+        rows.append(Row {value});
+    Write(path, {{QStringLiteral("T"), QChar('A'), width}}, rows);
+    const int firstRecord = HeaderSizeOf(path) + Paradox::Format::DataBlockHeaderSize;
+    if (!leftover.isEmpty())
+        Patch(path, firstRecord + width - leftover.size(), leftover);
+    QByteArray bytes = ReadBytes(path);
+    if (cut)
+        bytes.truncate(firstRecord + values.size() * width);
+
+    const BytesBeforeAGuardPage table(bytes);
+    const std::unique_ptr<TRecordSet> read = Paradox::DecodeTable(table.View(), {}, path, 1251);
+    QCOMPARE(read->RowCount(), int(values.size()));
+    for (int i = 0; i < values.size(); ++i)
+        QCOMPARE(read->Text(i, 0), values.at(i));
 }
 
 QTEST_GUILESS_MAIN(TestParadox)
