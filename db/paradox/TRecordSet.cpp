@@ -122,6 +122,11 @@ void TRecordSet::RefuseKind(const Column &c)
     throw EDatabaseError(QStringLiteral("Wrong kind of value for column %1").arg(c.Info.Name));
 }
 
+void TRecordSet::RefuseMoreText(const Column &c)
+{
+    throw EDatabaseError(QStringLiteral("Column %1 holds more than 4 GB of text").arg(c.Info.Name));
+}
+
 void TRecordSet::RefuseSecondValue(const Column &c)
 {
     throw EDatabaseError(
@@ -158,7 +163,7 @@ void TRecordSet::AppendNull(int column)
         c.Floats.push_back(0);
         break;
     default:
-        c.Offsets.push_back(c.Arena.Size());
+        EndText(c);
     }
 }
 
@@ -180,7 +185,7 @@ void TRecordSet::AppendText(int column, std::string_view utf8)
 {
     Column &c = Writable(column, TStorageKind::Text);
     c.Arena.Append(utf8);
-    c.Offsets.push_back(c.Arena.Size());
+    EndText(c);
     c.Nulls.push_back(false);
 }
 
@@ -243,8 +248,8 @@ std::string_view TRecordSet::Raw(int row, int column) const
     const Column &c = FColumns[size_t(column)];
     if (c.Kind != TStorageKind::Text && c.Kind != TStorageKind::Bytes)
         return {};
-    const uint64_t begin = c.Offsets[size_t(row)];
-    const uint64_t end = c.Offsets[size_t(row) + 1];
+    const uint32_t begin = c.Offsets[size_t(row)];
+    const uint32_t end = c.Offsets[size_t(row) + 1];
     return {c.Arena.Data() + begin, size_t(end - begin)};
 }
 
@@ -328,7 +333,7 @@ void TRecordSet::ReadAhead(const int32_t *rows, size_t count) const
             break;
         default:
             for (size_t i = 0; i < count; ++i) {
-                const uint64_t begin = c.Offsets[size_t(rows[i])];
+                const uint32_t begin = c.Offsets[size_t(rows[i])];
                 touched += c.Nulls[size_t(rows[i])];
                 __builtin_prefetch(c.Arena.Data() + begin);
             }
@@ -343,7 +348,7 @@ size_t TRecordSet::MemoryUsage() const
     size_t total = FSelection ? FSelection->Rows.capacity() * sizeof(int32_t) : 0;
     for (const Column &c : FColumns)
         total += c.Ints.capacity() * sizeof(int64_t) + c.Floats.capacity() * sizeof(double)
-            + c.Offsets.capacity() * sizeof(uint64_t) + c.Arena.Capacity() + c.Nulls.capacity() / 8;
+            + c.Offsets.capacity() * sizeof(uint32_t) + c.Arena.Capacity() + c.Nulls.capacity() / 8;
     return total;
 }
 

@@ -78,7 +78,7 @@ public:
         Column &c = Writable(column, TStorageKind::Text);
         char *out = c.Arena.Extend(maxBytes);
         c.Arena.Commit(write(out));
-        c.Offsets.push_back(c.Arena.Size());
+        EndText(c);
         c.Nulls.push_back(false);
     }
     // Room for about this many bytes of text in a column, so that filling it moves nothing.
@@ -158,7 +158,9 @@ private:
         TStorageKind Kind = TStorageKind::Integer;
         std::vector<int64_t> Ints;
         std::vector<double> Floats;
-        std::vector<uint64_t> Offsets {0}; // Offsets[row] .. Offsets[row + 1] in Arena
+        // Offsets[row] .. Offsets[row + 1] in Arena: four bytes a value, so a column holds at
+        // most 4 GB of text (a table's file holds less).
+        std::vector<uint32_t> Offsets {0};
         ByteArena Arena;
         std::vector<bool> Nulls;
         int Count = 0;
@@ -181,6 +183,13 @@ private:
     Column &Counted(int column); // checks that the column has room for one more value
     [[noreturn]] static void RefuseKind(const Column &c);
     [[noreturn]] static void RefuseSecondValue(const Column &c);
+    [[noreturn]] static void RefuseMoreText(const Column &c);
+    static void EndText(Column &c)
+    {
+        if (c.Arena.Size() > UINT32_MAX) [[unlikely]]
+            RefuseMoreText(c);
+        c.Offsets.push_back(uint32_t(c.Arena.Size()));
+    }
 
     std::vector<Column> FColumns;
     std::shared_ptr<const Selection> FSelection;
