@@ -1,11 +1,14 @@
 #include "db/sql/SqlVirtualTable.h"
 
+#include "db/sql/SqlColumnOrder.h"
+
 #include <QDate>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <sqlite3.h>
 #include <vector>
 
@@ -126,6 +129,7 @@ struct IndexSet
     std::weak_ptr<const TRecordSet> Rows;
     std::vector<std::unique_ptr<ColumnIndex>> Columns;
     std::vector<std::unique_ptr<ColumnIndex>> Numbers;
+    std::vector<std::unique_ptr<SqlColumnOrder::Ranks>> Ranks;
     // Lookups answered by a scan so far, per column and kind.
     std::vector<int> ColumnScans;
     std::vector<int> NumberScans;
@@ -194,10 +198,7 @@ std::unique_ptr<ColumnIndex> BuildIndex(const TRecordSet &rows, int column, Inde
     return index;
 }
 
-// The column's index, or nullptr when this lookup should rather scan: a single scan of the
-// column costs less than building the index, which only pays from the second lookup on.
-const ColumnIndex *IndexFor(
-    const std::shared_ptr<const TRecordSet> &rows, int column, IndexKind kind)
+IndexSet &IndexSetOf(const std::shared_ptr<const TRecordSet> &rows)
 {
     auto &store = IndexStore();
     auto found = store.find(rows.get());
@@ -205,13 +206,23 @@ const ColumnIndex *IndexFor(
         std::erase_if(store, [](const auto &entry) { return entry.second.Rows.expired(); });
         IndexSet set;
         set.Rows = rows;
-        set.Columns.resize(size_t(rows->ColumnCount()));
-        set.Numbers.resize(size_t(rows->ColumnCount()));
-        set.ColumnScans.resize(size_t(rows->ColumnCount()));
-        set.NumberScans.resize(size_t(rows->ColumnCount()));
+        const size_t columns = size_t(rows->ColumnCount());
+        set.Columns.resize(columns);
+        set.Numbers.resize(columns);
+        set.Ranks.resize(columns);
+        set.ColumnScans.resize(columns);
+        set.NumberScans.resize(columns);
         found = store.insert_or_assign(rows.get(), std::move(set)).first;
     }
-    IndexSet &set = found->second;
+    return found->second;
+}
+
+// The column's index, or nullptr when this lookup should rather scan: a single scan of the
+// column costs less than building the index, which only pays from the second lookup on.
+const ColumnIndex *IndexFor(
+    const std::shared_ptr<const TRecordSet> &rows, int column, IndexKind kind)
+{
+    IndexSet &set = IndexSetOf(rows);
     const bool number = kind == IndexKind::Number;
     std::unique_ptr<ColumnIndex> &index = (number ? set.Numbers : set.Columns)[size_t(column)];
     int &scans = (number ? set.NumberScans : set.ColumnScans)[size_t(column)];
@@ -220,6 +231,16 @@ const ColumnIndex *IndexFor(
     if (!index)
         index = BuildIndex(*rows, column, kind);
     return index.get();
+}
+
+// The column's ranks, built on first use. Unlike an index they pay from the first sort on: they
+// are built in about the time SQLite takes to sort the rows once.
+const SqlColumnOrder::Ranks &RanksFor(const std::shared_ptr<const TRecordSet> &rows, int column)
+{
+    std::unique_ptr<SqlColumnOrder::Ranks> &ranks = IndexSetOf(rows).Ranks[size_t(column)];
+    if (!ranks)
+        ranks = std::make_unique<SqlColumnOrder::Ranks>(SqlColumnOrder::RankColumn(*rows, column));
+    return *ranks;
 }
 
 bool Indexable(const TRecordSet::ColumnInfo &info)
@@ -241,8 +262,9 @@ struct Cursor : sqlite3_vtab_cursor
     int Row = 0;
     int End = 0;
     // A lookup walks the matching index entries, or scans the key column when the column has
-    // no index yet; either way it gives the matching rows in ascending order.
-    enum class Walk { AllRows, Index, KeyScan } Mode = Walk::AllRows;
+    // no index yet; either way it gives the matching rows in ascending order. An ordered walk
+    // goes through the matching rows gathered and sorted beforehand.
+    enum class Walk { AllRows, Index, KeyScan, Ordered } Mode = Walk::AllRows;
     const std::pair<uint64_t, int32_t> *Next = nullptr;
     const std::pair<uint64_t, int32_t> *Last = nullptr;
     int KeyColumn = -1;
@@ -252,6 +274,32 @@ struct Cursor : sqlite3_vtab_cursor
     bool KeyText = false;
     IndexKind Kind = IndexKind::Value;
     uint64_t KeyValue = 0;
+    std::vector<int32_t> Ordered;
+    size_t OrderedAt = 0;
+    uint64_t ColumnsUsed = ~uint64_t(0); // as SQLite's colUsed: bit 63 for every later column
+    double Touched = 0;
+
+    // The rows of an ordered walk lie scattered over the loaded columns. Touching the values
+    // of the rows a little ahead in one tight loop lets the memory fetch them side by side,
+    // instead of one cache miss at a time as SQLite asks for them.
+    static constexpr size_t ReadAheadRows = 64;
+    void ReadAhead(size_t from)
+    {
+        const size_t end = std::min(Ordered.size(), from + ReadAheadRows);
+        for (int column = 0; column < Rows->ColumnCount(); ++column) {
+            if ((ColumnsUsed & (uint64_t(1) << std::min(column, 63))) == 0)
+                continue;
+            const TStorageKind kind = StorageKindOf(Rows->Info(column).Type);
+            for (size_t at = from; at < end; ++at) {
+                const int row = Ordered[at];
+                Touched += double(Rows->IsNull(row, column));
+                if (kind == TStorageKind::Text || kind == TStorageKind::Bytes)
+                    __builtin_prefetch(Rows->Raw(row, column).data());
+                else
+                    Touched += Rows->Float(row, column);
+            }
+        }
+    }
 
     bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
 
@@ -283,6 +331,12 @@ struct Cursor : sqlite3_vtab_cursor
             }
             Row = Next->second;
             ++Next;
+            return;
+        case Walk::Ordered:
+            ++OrderedAt;
+            if (OrderedAt % ReadAheadRows == 0)
+                ReadAhead(OrderedAt + ReadAheadRows);
+            Row = OrderedAt < Ordered.size() ? Ordered[OrderedAt] : End;
             return;
         }
     }
@@ -319,6 +373,29 @@ bool CollationKeepsEquality(const char *collation)
         || sqlite3_stricmp(collation, "PXW_CYRL") == 0;
 }
 
+// Takes SQLite's ORDER BY over, when every term is a column we rank, or the rowid: the rows then
+// come sorted and SQLite skips its own sort. SQLite only passes terms under the column's own
+// collation. A DISTINCT without ORDER BY is left alone: SQLite would still check for duplicates
+// on its own, and the rows keep their order.
+void ConsumeOrder(sqlite3_index_info *info, const TRecordSet &rows)
+{
+    if (info->nOrderBy <= 0 || sqlite3_vtab_distinct(info) == 2)
+        return;
+    std::vector<SqlColumnOrder::Term> terms;
+    for (int i = 0; i < info->nOrderBy; ++i) {
+        const auto &term = info->aOrderBy[i];
+        if (term.iColumn != SqlColumnOrder::RowNumber
+            && !SqlColumnOrder::Rankable(rows.Info(term.iColumn)))
+            return;
+        terms.push_back({term.iColumn, term.desc != 0});
+    }
+    // The columns the statement reads go along, for reading their values ahead.
+    info->idxStr = sqlite3_mprintf(
+        "%llu %s", (unsigned long long)info->colUsed, SqlColumnOrder::Encode(terms).c_str());
+    info->needToFreeIdxStr = 1;
+    info->orderByConsumed = 1;
+}
+
 int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
 {
     Source &origin = *static_cast<Table *>(vtab)->Origin;
@@ -326,6 +403,7 @@ int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
         origin.Planned(origin);
     const TRecordSet &rows = *origin.Rows;
     const double count = std::max(1, rows.RowCount());
+    ConsumeOrder(info, rows);
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto &constraint = info->aConstraint[i];
         if (!constraint.usable || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ
@@ -414,24 +492,23 @@ bool LookupKey(
     return false;
 }
 
-int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite3_value **argv)
+// Starts the walk over the rows that may match: all of them, or those of an equality lookup.
+void StartWalk(Cursor *cursor, const Source *origin, int idxNum, int argc, sqlite3_value **argv)
 {
-    auto *cursor = static_cast<Cursor *>(base);
-    const auto &origin = static_cast<Table *>(base->pVtab)->Origin;
     cursor->Mode = Cursor::Walk::AllRows;
     cursor->Row = 0;
     if (idxNum <= 0 || argc < 1)
-        return SQLITE_OK;
+        return;
     const int column = idxNum - 1;
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         cursor->Row = cursor->End; // nothing equals null
-        return SQLITE_OK;
+        return;
     }
     const bool text = StorageKindOf(cursor->Rows->Info(column).Type) == TStorageKind::Text;
     uint64_t key = 0;
     IndexKind kind = IndexKind::Value;
     if (!LookupKey(argv[0], text, key, kind, cursor->Key))
-        return SQLITE_OK;
+        return;
     cursor->KeyColumn = column;
     cursor->TextLookup = text && kind == IndexKind::Value;
     const ColumnIndex *index = IndexFor(origin->Rows, column, kind);
@@ -442,7 +519,7 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
         cursor->KeyValue = key;
         cursor->Row = -1;
         cursor->Advance();
-        return SQLITE_OK;
+        return;
     }
     const auto range = std::equal_range(index->Entries.begin(), index->Entries.end(),
         std::pair<uint64_t, int32_t>(key, 0),
@@ -451,6 +528,57 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
     cursor->Next = index->Entries.data() + (range.first - index->Entries.begin());
     cursor->Last = index->Entries.data() + (range.second - index->Entries.begin());
     cursor->Advance();
+}
+
+// Gathers the rows the walk gives and walks them again in the order of the terms.
+void OrderWalk(Cursor *cursor, const Source *origin, const std::vector<SqlColumnOrder::Term> &terms)
+{
+    std::vector<SqlColumnOrder::Key> keys;
+    for (const auto &term : terms) {
+        if (term.Column >= cursor->Rows->ColumnCount())
+            return;
+        keys.push_back(
+            {term.Column == SqlColumnOrder::RowNumber ? nullptr
+                                                      : &RanksFor(origin->Rows, term.Column),
+                term.Descending});
+    }
+    std::vector<int32_t> &rows = cursor->Ordered;
+    rows.clear();
+    if (cursor->Mode == Cursor::Walk::AllRows) {
+        rows.resize(size_t(cursor->End - cursor->Row));
+        std::iota(rows.begin(), rows.end(), cursor->Row);
+    } else {
+        for (; cursor->Row < cursor->End; cursor->Advance())
+            rows.push_back(cursor->Row);
+    }
+    SqlColumnOrder::Sort(rows, std::move(keys));
+    cursor->Mode = Cursor::Walk::Ordered;
+    cursor->OrderedAt = 0;
+    cursor->ReadAhead(0);
+    cursor->ReadAhead(Cursor::ReadAheadRows);
+    cursor->Row = rows.empty() ? cursor->End : rows.front();
+}
+
+// The order and the columns read, as ConsumeOrder wrote them.
+void StartOrderedWalk(Cursor *cursor, const Source *origin, std::string_view plan)
+{
+    const char *end = plan.data() + plan.size();
+    uint64_t used = 0;
+    const auto [stop, error] = std::from_chars(plan.data(), end, used);
+    if (error != std::errc() || stop == end || *stop != ' ')
+        return;
+    cursor->ColumnsUsed = used;
+    OrderWalk(cursor, origin, SqlColumnOrder::Decode(std::string_view(stop + 1, end)));
+}
+
+int Filter(
+    sqlite3_vtab_cursor *base, int idxNum, const char *idxStr, int argc, sqlite3_value **argv)
+{
+    auto *cursor = static_cast<Cursor *>(base);
+    const Source *origin = static_cast<Table *>(base->pVtab)->Origin.get();
+    StartWalk(cursor, origin, idxNum, argc, argv);
+    if (idxStr)
+        StartOrderedWalk(cursor, origin, idxStr);
     return SQLITE_OK;
 }
 
