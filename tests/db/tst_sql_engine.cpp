@@ -460,6 +460,8 @@ private slots:
             << QStringLiteral("SELECT DISTINCT N FROM T") << false;
         QTest::newRow("group by") << QStringLiteral("SELECT group_concat(ID) FROM T GROUP BY NAME")
                                   << false;
+        QTest::newRow("smallest value of a column with nulls")
+            << QStringLiteral("SELECT MIN(X) FROM T") << false;
         QTest::newRow("limit and offset")
             << QStringLiteral("SELECT ID FROM T ORDER BY NAME LIMIT 4 OFFSET 2") << false;
         QTest::newRow("rowid, then a term it makes idle")
@@ -477,12 +479,16 @@ private slots:
         const std::vector<Paradox::NewField> fields {{QStringLiteral("ID"), QLatin1Char('I'), 0},
             {QStringLiteral("NAME"), QLatin1Char('A'), 20},
             {QStringLiteral("N"), QLatin1Char('I'), 0}, {QStringLiteral("X"), QLatin1Char('N'), 0}};
-        const QList<Row> rows {{1, QStringLiteral("Иванов"), 5, 1.5},
+        QList<Row> rows {{1, QStringLiteral("Иванов"), 5, 1.5},
             {2, QStringLiteral("ёлкин"), 3, QVariant()}, {3, QStringLiteral("Елкин"), 5, -0.0},
             {4, QVariant(), 3, 2.5}, {5, QStringLiteral("иванов"), QVariant(), 1.5},
             {6, QStringLiteral("Иванов"), 3, 0.0}, {7, QStringLiteral("Ёлкин"), 5, -7.25},
             {8, QStringLiteral("Zimmer"), 1, 1e10}, {9, QStringLiteral("Иванов А"), 5, -7.25},
             {10, QStringLiteral("Иванов"), 5, QVariant()}};
+        // Many more distinct names than a lookup finds rows: those are sorted by comparison.
+        for (int id = 11; id <= 3000; ++id)
+            rows.append(Row {id, QStringLiteral("Фамилия %1").arg(id % 2900), 10 + id % 300,
+                double(id % 40) / 4});
         QTemporaryDir folder;
         WriteTable(folder.filePath(QStringLiteral("t.db")), fields, rows);
         QStringList setup {QStringLiteral(
