@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <type_traits>
 
 namespace SqlColumnOrder {
 namespace {
@@ -141,6 +142,48 @@ uint32_t RankOf(const Key &key, int32_t row)
     return key.ByRank ? key.ByRank->OfRow[size_t(row)] : uint32_t(row);
 }
 
+bool IsNullValue(const TRecordSet &table, int32_t row, int column)
+{
+    return table.IsNull(row, column)
+        || (StorageKindOf(table.Info(column).Type) == TStorageKind::Float
+            && std::isnan(table.Float(row, column)));
+}
+
+// Two rows by the values of a column, in the order its ranks give.
+int CompareValues(const TRecordSet &table, int column, int32_t a, int32_t b)
+{
+    const bool nullA = IsNullValue(table, a, column), nullB = IsNullValue(table, b, column);
+    if (nullA || nullB)
+        return int(nullB) - int(nullA);
+    switch (StorageKindOf(table.Info(column).Type)) {
+    case TStorageKind::Integer: {
+        const int64_t valueA = table.Int(a, column), valueB = table.Int(b, column);
+        return valueA < valueB ? -1 : valueA > valueB ? 1 : 0;
+    }
+    case TStorageKind::Float: {
+        const double valueA = table.Float(a, column), valueB = table.Float(b, column);
+        return valueA < valueB ? -1 : valueA > valueB ? 1 : 0;
+    }
+    case TStorageKind::Text:
+        return CompareCyrillic(table.Raw(a, column), table.Raw(b, column));
+    case TStorageKind::Bytes:
+        break;
+    }
+    return 0;
+}
+
+int Compare(const TRecordSet &table, const Key &key, int32_t a, int32_t b)
+{
+    int order = 0;
+    if (key.ByRank || key.Column == RowNumber) {
+        const uint32_t rankA = RankOf(key, a), rankB = RankOf(key, b);
+        order = rankA < rankB ? -1 : rankA > rankB ? 1 : 0;
+    } else {
+        order = CompareValues(table, key.Column, a, b);
+    }
+    return key.Descending ? -order : order;
+}
+
 // Stable counting sort of the rows by one key.
 void CountingSort(std::vector<int32_t> &rows, const Key &key)
 {
@@ -230,32 +273,35 @@ std::vector<Term> Decode(std::string_view text)
     return terms;
 }
 
-void Sort(std::vector<int32_t> &rows, std::vector<Key> keys)
+double SortWork(size_t rowsToSort)
+{
+    return double(rowsToSort) * std::log2(double(rowsToSort) + 1);
+}
+
+void Sort(const TRecordSet &table, std::vector<int32_t> &rows, std::vector<Key> keys)
 {
     // The row number orders every row: terms after it never count.
-    const auto rowNumber
-        = std::find_if(keys.begin(), keys.end(), [](const Key &key) { return !key.ByRank; });
+    const auto rowNumber = std::find_if(
+        keys.begin(), keys.end(), [](const Key &key) { return key.Column == RowNumber; });
     if (rowNumber != keys.end())
         keys.erase(rowNumber + 1, keys.end());
     if (keys.empty())
         return;
     const Key &first = keys.front();
-    if (!first.ByRank) {
+    if (first.Column == RowNumber) {
         if (first.Descending)
             std::reverse(rows.begin(), rows.end());
         return;
     }
     const auto less = [&](int32_t a, int32_t b) {
-        for (const Key &key : keys) {
-            const uint32_t rankA = RankOf(key, a), rankB = RankOf(key, b);
-            if (rankA != rankB)
-                return key.Descending ? rankA > rankB : rankA < rankB;
-        }
+        for (const Key &key : keys)
+            if (const int order = Compare(table, key, a, b); order != 0)
+                return order < 0;
         return a < b;
     };
     // Counting pays when the ranks are not many more than the rows; the rows tied on the
     // first key are then sorted among themselves by the others.
-    if (first.ByRank->Count > 4 * rows.size() + 1024) {
+    if (!first.ByRank || first.ByRank->Count > 4 * rows.size() + 1024) {
         std::sort(rows.begin(), rows.end(), less);
         return;
     }

@@ -17,7 +17,6 @@ struct Term
 {
     int Column = RowNumber;
     bool Descending = false;
-    bool operator==(const Term &) const = default;
 };
 
 // Whether ranks order the column as SQLite would: integers, numbers and texts (under the
@@ -39,15 +38,20 @@ Ranks RankColumn(const TRecordSet &rows, int column);
 std::string Encode(const std::vector<Term> &terms);
 std::vector<Term> Decode(std::string_view text);
 
-// A term ready for sorting: the column's ranks, or none for the row number.
+// What sorting this many rows by their values costs, in comparisons. Ranking a column costs
+// about what sorting all its rows once does: it pays once value sorts have cost that much.
+double SortWork(size_t rowsToSort);
+
+// A term ready for sorting: by the column's ranks when it has them, else by its values.
 struct Key
 {
-    const Ranks *ByRank = nullptr;
+    int Column = RowNumber;
     bool Descending = false;
+    const Ranks *ByRank = nullptr;
 };
 
-// Sorts rows, given in ascending order, by the keys, the first key first; rows tied on every key
-// keep their ascending order, as SQLite's own sort leaves them.
-void Sort(std::vector<int32_t> &rows, std::vector<Key> keys);
+// Sorts rows of the table, given in ascending order, by the keys, the first key first; rows tied
+// on every key keep their ascending order, as SQLite's own sort leaves them.
+void Sort(const TRecordSet &table, std::vector<int32_t> &rows, std::vector<Key> keys);
 
 } // namespace SqlColumnOrder

@@ -130,6 +130,8 @@ struct IndexSet
     std::vector<std::unique_ptr<ColumnIndex>> Columns;
     std::vector<std::unique_ptr<ColumnIndex>> Numbers;
     std::vector<std::unique_ptr<SqlColumnOrder::Ranks>> Ranks;
+    // Per column, the work of the sorts by value so far (see SqlColumnOrder::SortWork).
+    std::vector<double> ValueSorts;
     // Lookups answered by a scan so far, per column and kind.
     std::vector<int> ColumnScans;
     std::vector<int> NumberScans;
@@ -210,6 +212,7 @@ IndexSet &IndexSetOf(const std::shared_ptr<const TRecordSet> &rows)
         set.Columns.resize(columns);
         set.Numbers.resize(columns);
         set.Ranks.resize(columns);
+        set.ValueSorts.resize(columns);
         set.ColumnScans.resize(columns);
         set.NumberScans.resize(columns);
         found = store.insert_or_assign(rows.get(), std::move(set)).first;
@@ -233,14 +236,21 @@ const ColumnIndex *IndexFor(
     return index.get();
 }
 
-// The column's ranks, built on first use. Unlike an index they pay from the first sort on: they
-// are built in about the time SQLite takes to sort the rows once.
-const SqlColumnOrder::Ranks &RanksFor(const std::shared_ptr<const TRecordSet> &rows, int column)
+// The column's ranks for a sort of this many rows, or nullptr when the rows should rather be
+// sorted by their values: the ranks are built once the sorts have cost about as much as they do,
+// at once for a sort of the whole table, or after many small ones (a sorted lookup inside a join).
+const SqlColumnOrder::Ranks *RanksFor(
+    const std::shared_ptr<const TRecordSet> &rows, int column, size_t rowsToSort)
 {
-    std::unique_ptr<SqlColumnOrder::Ranks> &ranks = IndexSetOf(rows).Ranks[size_t(column)];
-    if (!ranks)
+    IndexSet &set = IndexSetOf(rows);
+    std::unique_ptr<SqlColumnOrder::Ranks> &ranks = set.Ranks[size_t(column)];
+    if (ranks)
+        return ranks.get();
+    double &work = set.ValueSorts[size_t(column)];
+    work += SqlColumnOrder::SortWork(rowsToSort);
+    if (work >= double(rows->RowCount()))
         ranks = std::make_unique<SqlColumnOrder::Ranks>(SqlColumnOrder::RankColumn(*rows, column));
-    return *ranks;
+    return ranks.get();
 }
 
 bool Indexable(const TRecordSet::ColumnInfo &info)
@@ -533,15 +543,10 @@ void StartWalk(Cursor *cursor, const Source *origin, int idxNum, int argc, sqlit
 // Gathers the rows the walk gives and walks them again in the order of the terms.
 void OrderWalk(Cursor *cursor, const Source *origin, const std::vector<SqlColumnOrder::Term> &terms)
 {
-    std::vector<SqlColumnOrder::Key> keys;
-    for (const auto &term : terms) {
-        if (term.Column >= cursor->Rows->ColumnCount())
-            return;
-        keys.push_back(
-            {term.Column == SqlColumnOrder::RowNumber ? nullptr
-                                                      : &RanksFor(origin->Rows, term.Column),
-                term.Descending});
-    }
+    const int columns = cursor->Rows->ColumnCount();
+    if (std::any_of(terms.begin(), terms.end(),
+            [&](const SqlColumnOrder::Term &term) { return term.Column >= columns; }))
+        return;
     std::vector<int32_t> &rows = cursor->Ordered;
     rows.clear();
     if (cursor->Mode == Cursor::Walk::AllRows) {
@@ -551,7 +556,13 @@ void OrderWalk(Cursor *cursor, const Source *origin, const std::vector<SqlColumn
         for (; cursor->Row < cursor->End; cursor->Advance())
             rows.push_back(cursor->Row);
     }
-    SqlColumnOrder::Sort(rows, std::move(keys));
+    std::vector<SqlColumnOrder::Key> keys;
+    for (const auto &term : terms)
+        keys.push_back({term.Column, term.Descending,
+            term.Column == SqlColumnOrder::RowNumber
+                ? nullptr
+                : RanksFor(origin->Rows, term.Column, rows.size())});
+    SqlColumnOrder::Sort(*cursor->Rows, rows, std::move(keys));
     cursor->Mode = Cursor::Walk::Ordered;
     cursor->OrderedAt = 0;
     cursor->ReadAhead(0);
