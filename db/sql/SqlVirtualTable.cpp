@@ -383,22 +383,50 @@ bool CollationKeepsEquality(const char *collation)
         || sqlite3_stricmp(collation, "PXW_CYRL") == 0;
 }
 
+// The rows a constant LIMIT (and OFFSET) lets the statement return, or -1 when it has none.
+int64_t LimitedRows(sqlite3_index_info *info)
+{
+    int64_t limit = -1, offset = 0;
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const int op = info->aConstraint[i].op;
+        if (op != SQLITE_INDEX_CONSTRAINT_LIMIT && op != SQLITE_INDEX_CONSTRAINT_OFFSET)
+            continue;
+        sqlite3_value *value = nullptr;
+        if (sqlite3_vtab_rhs_value(info, i, &value) != SQLITE_OK
+            || sqlite3_value_type(value) != SQLITE_INTEGER)
+            return -1;
+        (op == SQLITE_INDEX_CONSTRAINT_LIMIT ? limit : offset) = sqlite3_value_int64(value);
+    }
+    return limit < 0 ? -1 : limit + std::max<int64_t>(offset, 0);
+}
+
 // Takes SQLite's ORDER BY over, when every term is a column we rank, or the rowid: the rows then
 // come sorted and SQLite skips its own sort. SQLite only passes terms under the column's own
 // collation. A DISTINCT without ORDER BY is left alone: SQLite would still check for duplicates
-// on its own, and the rows keep their order.
-void ConsumeOrder(sqlite3_index_info *info, const TRecordSet &rows)
+// on its own, and the rows keep their order. So is a small LIMIT over the whole table while its
+// columns are not ranked yet: SQLite's sort then keeps only the first rows, which costs less
+// than ranking them all.
+void ConsumeOrder(
+    sqlite3_index_info *info, const std::shared_ptr<const TRecordSet> &rows, bool lookup)
 {
     if (info->nOrderBy <= 0 || sqlite3_vtab_distinct(info) == 2)
         return;
     std::vector<SqlColumnOrder::Term> terms;
+    bool ranked = true;
     for (int i = 0; i < info->nOrderBy; ++i) {
         const auto &term = info->aOrderBy[i];
-        if (term.iColumn != SqlColumnOrder::RowNumber
-            && !SqlColumnOrder::Rankable(rows.Info(term.iColumn)))
+        if (term.iColumn == SqlColumnOrder::RowNumber) {
+            terms.push_back({term.iColumn, term.desc != 0});
+            break; // it orders every row: terms after it never count
+        }
+        if (!SqlColumnOrder::Rankable(rows->Info(term.iColumn)))
             return;
+        ranked = ranked && IndexSetOf(rows).Ranks[size_t(term.iColumn)];
         terms.push_back({term.iColumn, term.desc != 0});
     }
+    const int64_t limited = LimitedRows(info);
+    if (!lookup && !ranked && limited >= 0 && limited <= 4096 && limited * 16 < rows->RowCount())
+        return;
     // The columns the statement reads go along, for reading their values ahead.
     info->idxStr = sqlite3_mprintf(
         "%llu %s", (unsigned long long)info->colUsed, SqlColumnOrder::Encode(terms).c_str());
@@ -406,14 +434,10 @@ void ConsumeOrder(sqlite3_index_info *info, const TRecordSet &rows)
     info->orderByConsumed = 1;
 }
 
-int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+// Answers an equality from an index when the constraints hold one we can use; false otherwise.
+bool ChooseLookup(sqlite3_index_info *info, const TRecordSet &rows)
 {
-    Source &origin = *static_cast<Table *>(vtab)->Origin;
-    if (origin.Planned)
-        origin.Planned(origin);
-    const TRecordSet &rows = *origin.Rows;
     const double count = std::max(1, rows.RowCount());
-    ConsumeOrder(info, rows);
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto &constraint = info->aConstraint[i];
         if (!constraint.usable || constraint.op != SQLITE_INDEX_CONSTRAINT_EQ
@@ -429,11 +453,21 @@ int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
         info->aConstraintUsage[i].omit = 0;
         info->estimatedRows = std::max<sqlite3_int64>(1, sqlite3_int64(count / 1000));
         info->estimatedCost = std::log2(count) + double(info->estimatedRows);
-        return SQLITE_OK;
+        return true;
     }
     info->idxNum = 0;
     info->estimatedRows = sqlite3_int64(count);
     info->estimatedCost = count;
+    return false;
+}
+
+int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+{
+    Source &origin = *static_cast<Table *>(vtab)->Origin;
+    if (origin.Planned)
+        origin.Planned(origin);
+    const bool lookup = ChooseLookup(info, *origin.Rows);
+    ConsumeOrder(info, origin.Rows, lookup);
     return SQLITE_OK;
 }
 

@@ -465,7 +465,9 @@ private slots:
         QTest::newRow("smallest value of a column with nulls")
             << QStringLiteral("SELECT MIN(X) FROM T") << false;
         QTest::newRow("limit and offset")
-            << QStringLiteral("SELECT ID FROM T ORDER BY NAME LIMIT 4 OFFSET 2") << false;
+            << QStringLiteral("SELECT ID FROM T ORDER BY NAME LIMIT 4 OFFSET 1000") << false;
+        QTest::newRow("small limit, columns not ranked yet")
+            << QStringLiteral("SELECT ID FROM T ORDER BY NAME DESC LIMIT 3") << true;
         QTest::newRow("rowid, then a term it makes idle")
             << QStringLiteral("SELECT ID FROM T ORDER BY rowid DESC, NAME") << false;
         QTest::newRow("a term the table cannot sort by")
