@@ -287,7 +287,7 @@ struct Cursor : sqlite3_vtab_cursor
     std::vector<int32_t> Ordered;
     size_t OrderedAt = 0;
     uint64_t ColumnsUsed = ~uint64_t(0); // as SQLite's colUsed: bit 63 for every later column
-    double Touched = 0;
+    double Touched = 0; // what ReadAhead reads adds up here, so that the reads are kept
 
     // The rows of an ordered walk lie scattered over the loaded columns. Touching the values
     // of the rows a little ahead in one tight loop lets the memory fetch them side by side,
