@@ -221,6 +221,62 @@ int CompareCyrillic(std::string_view a, std::string_view b)
 
 namespace {
 
+// A sort key holds one byte per character, for the first eight characters: 0 past the end, an
+// even code for a primary weight of its own (the characters of names, numbers and addresses), an
+// odd code for the weights between two of those. Codes grow with the weight, so keys compare as
+// the texts do; after an odd code the key cannot tell texts apart, and it stops there.
+struct SortKeyCodes
+{
+    std::vector<uint32_t> Exact; // ascending
+    std::array<uint8_t, TableSize> OfCharacter {};
+
+    uint8_t Of(uint32_t primary) const
+    {
+        const auto at = std::lower_bound(Exact.begin(), Exact.end(), primary);
+        const bool exact = at != Exact.end() && *at == primary;
+        return uint8_t(2 * (at - Exact.begin()) + (exact ? 2 : 1));
+    }
+};
+
+SortKeyCodes BuildSortKeyCodes()
+{
+    const WeightTable &table = Table();
+    SortKeyCodes codes;
+    for (char32_t c = 0x20; c < 0x7F; ++c) // blank, punctuation, digits, Latin letters
+        codes.Exact.push_back(table[c].Primary);
+    codes.Exact.push_back(table[0xDE].Primary); // Þ, after z
+    for (const char32_t letter : CyrillicOrder)
+        codes.Exact.push_back(table[letter].Primary);
+    codes.Exact.push_back(NumeroWeight);
+    std::sort(codes.Exact.begin(), codes.Exact.end());
+    codes.Exact.erase(std::unique(codes.Exact.begin(), codes.Exact.end()), codes.Exact.end());
+    // Every code must fit in a byte: 2 * 127 + 1 is the largest.
+    codes.Exact.resize(std::min<size_t>(codes.Exact.size(), 127));
+    for (char32_t c = 0; c < TableSize; ++c)
+        codes.OfCharacter[c] = codes.Of(table[c].Primary);
+    return codes;
+}
+
+} // namespace
+
+uint64_t CyrillicSortKey(std::string_view text)
+{
+    static const SortKeyCodes codes = BuildSortKeyCodes();
+    uint64_t key = 0;
+    size_t i = 0;
+    for (int shift = 56; shift >= 0 && i < text.size(); shift -= 8) {
+        const char32_t c = Decode(text, i);
+        const uint8_t code
+            = c < TableSize ? codes.OfCharacter[c] : codes.Of(WeightOf(c, Table()).Primary);
+        key |= uint64_t(code) << shift;
+        if (code % 2 == 1)
+            break;
+    }
+    return key;
+}
+
+namespace {
+
 struct LikeToken
 {
     enum Kind { Literal, One, Any } What;

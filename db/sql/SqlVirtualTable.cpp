@@ -1,11 +1,14 @@
 #include "db/sql/SqlVirtualTable.h"
 
+#include "db/sql/SqlColumnOrder.h"
+
 #include <QDate>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <sqlite3.h>
 #include <utility>
 #include <vector>
@@ -127,6 +130,9 @@ struct IndexSet
     std::weak_ptr<const TRecordSet> Rows;
     std::vector<std::unique_ptr<ColumnIndex>> Columns;
     std::vector<std::unique_ptr<ColumnIndex>> Numbers;
+    std::vector<std::unique_ptr<SqlColumnOrder::Ranks>> Ranks;
+    // Per column, the work of the sorts by value so far (see SqlColumnOrder::SortWork).
+    std::vector<double> ValueSorts;
     // Lookups answered by a scan so far, per column and kind.
     std::vector<int> ColumnScans;
     std::vector<int> NumberScans;
@@ -195,10 +201,7 @@ std::unique_ptr<ColumnIndex> BuildIndex(const TRecordSet &rows, int column, Inde
     return index;
 }
 
-// The column's index, or nullptr when this lookup should rather scan: a single scan of the
-// column costs less than building the index, which only pays from the second lookup on.
-const ColumnIndex *IndexFor(
-    const std::shared_ptr<const TRecordSet> &rows, int column, IndexKind kind)
+IndexSet &IndexSetOf(const std::shared_ptr<const TRecordSet> &rows)
 {
     auto &store = IndexStore();
     auto found = store.find(rows.get());
@@ -206,13 +209,24 @@ const ColumnIndex *IndexFor(
         std::erase_if(store, [](const auto &entry) { return entry.second.Rows.expired(); });
         IndexSet set;
         set.Rows = rows;
-        set.Columns.resize(size_t(rows->ColumnCount()));
-        set.Numbers.resize(size_t(rows->ColumnCount()));
-        set.ColumnScans.resize(size_t(rows->ColumnCount()));
-        set.NumberScans.resize(size_t(rows->ColumnCount()));
+        const size_t columns = size_t(rows->ColumnCount());
+        set.Columns.resize(columns);
+        set.Numbers.resize(columns);
+        set.Ranks.resize(columns);
+        set.ValueSorts.resize(columns);
+        set.ColumnScans.resize(columns);
+        set.NumberScans.resize(columns);
         found = store.insert_or_assign(rows.get(), std::move(set)).first;
     }
-    IndexSet &set = found->second;
+    return found->second;
+}
+
+// The column's index, or nullptr when this lookup should rather scan: a single scan of the
+// column costs less than building the index, which only pays from the second lookup on.
+const ColumnIndex *IndexFor(
+    const std::shared_ptr<const TRecordSet> &rows, int column, IndexKind kind)
+{
+    IndexSet &set = IndexSetOf(rows);
     const bool number = kind == IndexKind::Number;
     std::unique_ptr<ColumnIndex> &index = (number ? set.Numbers : set.Columns)[size_t(column)];
     int &scans = (number ? set.NumberScans : set.ColumnScans)[size_t(column)];
@@ -221,6 +235,23 @@ const ColumnIndex *IndexFor(
     if (!index)
         index = BuildIndex(*rows, column, kind);
     return index.get();
+}
+
+// The column's ranks for a sort of this many rows, or nullptr when the rows should rather be
+// sorted by their values: the ranks are built once the sorts have cost about as much as they do,
+// at once for a sort of the whole table, or after many small ones (a sorted lookup inside a join).
+const SqlColumnOrder::Ranks *RanksFor(
+    const std::shared_ptr<const TRecordSet> &rows, int column, size_t rowsToSort)
+{
+    IndexSet &set = IndexSetOf(rows);
+    std::unique_ptr<SqlColumnOrder::Ranks> &ranks = set.Ranks[size_t(column)];
+    if (ranks)
+        return ranks.get();
+    double &work = set.ValueSorts[size_t(column)];
+    work += SqlColumnOrder::SortWork(rowsToSort);
+    if (work >= double(rows->RowCount()))
+        ranks = std::make_unique<SqlColumnOrder::Ranks>(SqlColumnOrder::RankColumn(*rows, column));
+    return ranks.get();
 }
 
 bool Indexable(const TRecordSet::ColumnInfo &info)
@@ -242,8 +273,9 @@ struct Cursor : sqlite3_vtab_cursor
     int Row = 0;
     int End = 0;
     // A lookup walks the matching index entries, or scans the key column when the column has
-    // no index yet; either way it gives the matching rows in ascending order.
-    enum class Walk { AllRows, Index, KeyScan } Mode = Walk::AllRows;
+    // no index yet; either way it gives the matching rows in ascending order. An ordered walk
+    // goes through the matching rows gathered and sorted beforehand.
+    enum class Walk { AllRows, Index, KeyScan, Ordered } Mode = Walk::AllRows;
     const std::pair<uint64_t, int32_t> *Next = nullptr;
     const std::pair<uint64_t, int32_t> *Last = nullptr;
     int KeyColumn = -1;
@@ -253,6 +285,32 @@ struct Cursor : sqlite3_vtab_cursor
     bool KeyText = false;
     IndexKind Kind = IndexKind::Value;
     uint64_t KeyValue = 0;
+    std::vector<int32_t> Ordered;
+    size_t OrderedAt = 0;
+    uint64_t ColumnsUsed = ~uint64_t(0); // as SQLite's colUsed: bit 63 for every later column
+    double Touched = 0; // what ReadAhead reads adds up here, so that the reads are kept
+
+    // The rows of an ordered walk lie scattered over the loaded columns. Touching the values
+    // of the rows a little ahead in one tight loop lets the memory fetch them side by side,
+    // instead of one cache miss at a time as SQLite asks for them.
+    static constexpr size_t ReadAheadRows = 64;
+    void ReadAhead(size_t from)
+    {
+        const size_t end = std::min(Ordered.size(), from + ReadAheadRows);
+        for (int column = 0; column < Rows->ColumnCount(); ++column) {
+            if ((ColumnsUsed & (uint64_t(1) << std::min(column, 63))) == 0)
+                continue;
+            const TStorageKind kind = StorageKindOf(Rows->Info(column).Type);
+            for (size_t at = from; at < end; ++at) {
+                const int row = Ordered[at];
+                Touched += double(Rows->IsNull(row, column));
+                if (kind == TStorageKind::Text || kind == TStorageKind::Bytes)
+                    __builtin_prefetch(Rows->Raw(row, column).data());
+                else
+                    Touched += Rows->Float(row, column);
+            }
+        }
+    }
 
     bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
 
@@ -284,6 +342,12 @@ struct Cursor : sqlite3_vtab_cursor
             }
             Row = Next->second;
             ++Next;
+            return;
+        case Walk::Ordered:
+            ++OrderedAt;
+            if (OrderedAt % ReadAheadRows == 0)
+                ReadAhead(OrderedAt + ReadAheadRows);
+            Row = OrderedAt < Ordered.size() ? Ordered[OrderedAt] : End;
             return;
         }
     }
@@ -320,12 +384,60 @@ bool CollationKeepsEquality(const char *collation)
         || sqlite3_stricmp(collation, "PXW_CYRL") == 0;
 }
 
-int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+// The rows a constant LIMIT (and OFFSET) lets the statement return, or -1 when it has none.
+int64_t LimitedRows(sqlite3_index_info *info)
 {
-    Source &origin = *static_cast<Table *>(vtab)->Origin;
-    if (origin.Planned)
-        origin.Planned(origin);
-    const TRecordSet &rows = *origin.Rows;
+    int64_t limit = -1, offset = 0;
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const int op = info->aConstraint[i].op;
+        if (op != SQLITE_INDEX_CONSTRAINT_LIMIT && op != SQLITE_INDEX_CONSTRAINT_OFFSET)
+            continue;
+        sqlite3_value *value = nullptr;
+        if (sqlite3_vtab_rhs_value(info, i, &value) != SQLITE_OK
+            || sqlite3_value_type(value) != SQLITE_INTEGER)
+            return -1;
+        (op == SQLITE_INDEX_CONSTRAINT_LIMIT ? limit : offset) = sqlite3_value_int64(value);
+    }
+    return limit < 0 ? -1 : limit + std::max<int64_t>(offset, 0);
+}
+
+// Takes SQLite's ORDER BY over, when every term is a column we rank, or the rowid: the rows then
+// come sorted and SQLite skips its own sort. SQLite only passes terms under the column's own
+// collation. A DISTINCT without ORDER BY is left alone: SQLite would still check for duplicates
+// on its own, and the rows keep their order. So is a small LIMIT over the whole table while its
+// columns are not ranked yet: SQLite's sort then keeps only the first rows, which costs less
+// than ranking them all.
+void ConsumeOrder(
+    sqlite3_index_info *info, const std::shared_ptr<const TRecordSet> &rows, bool lookup)
+{
+    if (info->nOrderBy <= 0 || sqlite3_vtab_distinct(info) == 2)
+        return;
+    std::vector<SqlColumnOrder::Term> terms;
+    bool ranked = true;
+    for (int i = 0; i < info->nOrderBy; ++i) {
+        const auto &term = info->aOrderBy[i];
+        if (term.iColumn == SqlColumnOrder::RowNumber) {
+            terms.push_back({term.iColumn, term.desc != 0});
+            break; // it orders every row: terms after it never count
+        }
+        if (!SqlColumnOrder::Rankable(rows->Info(term.iColumn)))
+            return;
+        ranked = ranked && IndexSetOf(rows).Ranks[size_t(term.iColumn)];
+        terms.push_back({term.iColumn, term.desc != 0});
+    }
+    const int64_t limited = LimitedRows(info);
+    if (!lookup && !ranked && limited >= 0 && limited <= 4096 && limited * 16 < rows->RowCount())
+        return;
+    // The columns the statement reads go along, for reading their values ahead.
+    info->idxStr = sqlite3_mprintf(
+        "%llu %s", (unsigned long long)info->colUsed, SqlColumnOrder::Encode(terms).c_str());
+    info->needToFreeIdxStr = 1;
+    info->orderByConsumed = 1;
+}
+
+// Answers an equality from an index when the constraints hold one we can use; false otherwise.
+bool ChooseLookup(sqlite3_index_info *info, const TRecordSet &rows)
+{
     const double count = std::max(1, rows.RowCount());
     for (int i = 0; i < info->nConstraint; ++i) {
         const auto &constraint = info->aConstraint[i];
@@ -342,11 +454,21 @@ int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
         info->aConstraintUsage[i].omit = 0;
         info->estimatedRows = std::max<sqlite3_int64>(1, sqlite3_int64(count / 1000));
         info->estimatedCost = std::log2(count) + double(info->estimatedRows);
-        return SQLITE_OK;
+        return true;
     }
     info->idxNum = 0;
     info->estimatedRows = sqlite3_int64(count);
     info->estimatedCost = count;
+    return false;
+}
+
+int BestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+{
+    Source &origin = *static_cast<Table *>(vtab)->Origin;
+    if (origin.Planned)
+        origin.Planned(origin);
+    const bool lookup = ChooseLookup(info, *origin.Rows);
+    ConsumeOrder(info, origin.Rows, lookup);
     return SQLITE_OK;
 }
 
@@ -415,24 +537,23 @@ bool LookupKey(
     return false;
 }
 
-int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite3_value **argv)
+// Starts the walk over the rows that may match: all of them, or those of an equality lookup.
+void StartWalk(Cursor *cursor, const Source *origin, int idxNum, int argc, sqlite3_value **argv)
 {
-    auto *cursor = static_cast<Cursor *>(base);
-    const auto &origin = static_cast<Table *>(base->pVtab)->Origin;
     cursor->Mode = Cursor::Walk::AllRows;
     cursor->Row = 0;
     if (idxNum <= 0 || argc < 1)
-        return SQLITE_OK;
+        return;
     const int column = idxNum - 1;
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         cursor->Row = cursor->End; // nothing equals null
-        return SQLITE_OK;
+        return;
     }
     const bool text = StorageKindOf(cursor->Rows->Info(column).Type) == TStorageKind::Text;
     uint64_t key = 0;
     IndexKind kind = IndexKind::Value;
     if (!LookupKey(argv[0], text, key, kind, cursor->Key))
-        return SQLITE_OK;
+        return;
     cursor->KeyColumn = column;
     cursor->TextLookup = text && kind == IndexKind::Value;
     const ColumnIndex *index = IndexFor(origin->Rows, column, kind);
@@ -443,7 +564,7 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
         cursor->KeyValue = key;
         cursor->Row = -1;
         cursor->Advance();
-        return SQLITE_OK;
+        return;
     }
     const auto range = std::equal_range(index->Entries.begin(), index->Entries.end(),
         std::pair<uint64_t, int32_t>(key, 0),
@@ -452,6 +573,58 @@ int Filter(sqlite3_vtab_cursor *base, int idxNum, const char *, int argc, sqlite
     cursor->Next = index->Entries.data() + (range.first - index->Entries.begin());
     cursor->Last = index->Entries.data() + (range.second - index->Entries.begin());
     cursor->Advance();
+}
+
+// Gathers the rows the walk gives and walks them again in the order of the terms.
+void OrderWalk(Cursor *cursor, const Source *origin, const std::vector<SqlColumnOrder::Term> &terms)
+{
+    const int columns = cursor->Rows->ColumnCount();
+    if (std::any_of(terms.begin(), terms.end(),
+            [&](const SqlColumnOrder::Term &term) { return term.Column >= columns; }))
+        return;
+    std::vector<int32_t> &rows = cursor->Ordered;
+    rows.clear();
+    if (cursor->Mode == Cursor::Walk::AllRows) {
+        rows.resize(size_t(cursor->End - cursor->Row));
+        std::iota(rows.begin(), rows.end(), cursor->Row);
+    } else {
+        for (; cursor->Row < cursor->End; cursor->Advance())
+            rows.push_back(cursor->Row);
+    }
+    std::vector<SqlColumnOrder::Key> keys;
+    for (const auto &term : terms)
+        keys.push_back({term.Column, term.Descending,
+            term.Column == SqlColumnOrder::RowNumber
+                ? nullptr
+                : RanksFor(origin->Rows, term.Column, rows.size())});
+    SqlColumnOrder::Sort(*cursor->Rows, rows, std::move(keys));
+    cursor->Mode = Cursor::Walk::Ordered;
+    cursor->OrderedAt = 0;
+    cursor->ReadAhead(0);
+    cursor->ReadAhead(Cursor::ReadAheadRows);
+    cursor->Row = rows.empty() ? cursor->End : rows.front();
+}
+
+// The order and the columns read, as ConsumeOrder wrote them.
+void StartOrderedWalk(Cursor *cursor, const Source *origin, std::string_view plan)
+{
+    const char *end = plan.data() + plan.size();
+    uint64_t used = 0;
+    const auto [stop, error] = std::from_chars(plan.data(), end, used);
+    if (error != std::errc() || stop == end || *stop != ' ')
+        return;
+    cursor->ColumnsUsed = used;
+    OrderWalk(cursor, origin, SqlColumnOrder::Decode(std::string_view(stop + 1, end)));
+}
+
+int Filter(
+    sqlite3_vtab_cursor *base, int idxNum, const char *idxStr, int argc, sqlite3_value **argv)
+{
+    auto *cursor = static_cast<Cursor *>(base);
+    const Source *origin = static_cast<Table *>(base->pVtab)->Origin.get();
+    StartWalk(cursor, origin, idxNum, argc, argv);
+    if (idxStr)
+        StartOrderedWalk(cursor, origin, idxStr);
     return SQLITE_OK;
 }
 

@@ -11,7 +11,8 @@ struct sqlite3;
 
 // Shows a loaded table to SQLite as a read-only virtual table without copying its rows.
 // Text columns are declared with the PXW_CYRL collation; equality constraints are answered from
-// per-column indexes built on first use and shared by every engine that reads the same rows.
+// per-column indexes built on first use and shared by every engine that reads the same rows, and
+// an ORDER BY over its columns by handing the rows over sorted (see SqlColumnOrder).
 namespace SqlVirtualTable {
 
 // A loaded table as the engine registered it.

@@ -1,5 +1,5 @@
-#include "db/sql/SqlEngine.h"
 #include "db/sql/SqlCollation.h"
+#include "db/sql/SqlEngine.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -120,6 +120,71 @@ private slots:
             "Ежов", "Елисеев", "ёлкин", "Ёлкин", "Иванов", "Иванов А", "Иванова", "Йодко", "Шилов",
             "Щукин", "Яковлев"};
         QCOMPARE(names, expected);
+    }
+
+    // The sort key may tell two texts apart only where the comparison does, the same way round.
+    void sortKeyAgreesWithTheComparison_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("keyDecides");
+        QTest::newRow("first letter") << "Иванов"
+                                      << "Петров" << true;
+        QTest::newRow("prefix first") << "Иван"
+                                      << "Иванов" << true;
+        QTest::newRow("blank before letters") << "Иванов А"
+                                              << "Иванова" << true;
+        QTest::newRow("blank before punctuation") << "12 я"
+                                                  << "12-я" << true;
+        QTest::newRow("№ before digits") << "№5"
+                                         << "5" << true;
+        QTest::newRow("latin before cyrillic") << "Zimmer"
+                                               << "абрамов" << true;
+        QTest::newRow("control character before blank") << "\t"
+                                                        << " " << true;
+        QTest::newRow("letter case alone") << "иванов"
+                                           << "Иванов" << false;
+        QTest::newRow("ё as е") << "Ёлкин"
+                                << "Елкин" << false;
+        QTest::newRow("accent alone") << "e"
+                                      << "é" << false;
+        QTest::newRow("ninth character") << "Ивановская"
+                                         << "Ивановский" << false;
+        QTest::newRow("after a character sharing its code") << "ђа"
+                                                            << "ђб" << false;
+        QTest::newRow("such a character against the alphabet") << "я"
+                                                               << "ђ" << true;
+    }
+    void sortKeyAgreesWithTheComparison()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, keyDecides);
+        const uint64_t keyA = CyrillicSortKey(a.toStdString());
+        const uint64_t keyB = CyrillicSortKey(b.toStdString());
+        QCOMPARE(keyA != keyB, keyDecides);
+        if (keyDecides)
+            QCOMPARE(keyA < keyB ? -1 : 1, Compare(a, b));
+    }
+
+    void sortKeyNeverContradictsTheComparison()
+    {
+        const QString alphabet = QStringLiteral("аАеЕёЁжЖ zZ9-éяђα№\t");
+        QRandomGenerator random(20261210);
+        auto make = [&]() {
+            QString text;
+            const int length = int(random.bounded(11));
+            for (int i = 0; i < length; ++i)
+                text += alphabet.at(int(random.bounded(alphabet.size())));
+            return text;
+        };
+        for (int round = 0; round < 20000; ++round) {
+            const QString a = make(), b = make();
+            const uint64_t keyA = CyrillicSortKey(a.toStdString());
+            const uint64_t keyB = CyrillicSortKey(b.toStdString());
+            if (keyA != keyB)
+                QVERIFY2((keyA < keyB ? -1 : 1) == Compare(a, b), qPrintable(a + '|' + b));
+        }
     }
 
     // SQLite relies on a collation being a consistent total order.

@@ -1,7 +1,9 @@
 #include "db/paradox/EDatabaseError.h"
 #include "db/paradox/ParadoxWriter.h"
 #include "db/sql/MemoryBudget.h"
+#include "db/sql/SqlCollation.h"
 #include "db/sql/SqlEngine.h"
+#include "db/sql/SqlVirtualTable.h"
 #include "db/sql/TableCache.h"
 #include "tests/support/ParadoxRows.h"
 
@@ -65,10 +67,17 @@ QMap<QString, QByteArray> Snapshot(const QString &folder)
 
 // The rows plain SQLite gives for a query over tables of the same rows, declared with the
 // affinities the engine gives its columns: the answer an index must never fall short of.
+int CollateCyrillic(void *, int lengthA, const void *a, int lengthB, const void *b)
+{
+    return CompareCyrillic(std::string_view(static_cast<const char *>(a), size_t(lengthA)),
+        std::string_view(static_cast<const char *>(b), size_t(lengthB)));
+}
+
 QStringList PlainSqliteAnswer(const QStringList &setup, const QString &sql)
 {
     sqlite3 *db = nullptr;
     sqlite3_open(":memory:", &db);
+    sqlite3_create_collation_v2(db, "PXW_CYRL", SQLITE_UTF8, nullptr, CollateCyrillic, nullptr);
     for (const QString &statement : setup)
         sqlite3_exec(db, statement.toUtf8().constData(), nullptr, nullptr, nullptr);
     QStringList values;
@@ -426,6 +435,104 @@ private slots:
             answer.sort();
             QVERIFY2(answer == expected, walk);
         }
+    }
+
+    // The table hands its rows over sorted when it can; ties, nulls, directions and what SQLite
+    // does around the sort must come out as SQLite alone gives them.
+    void orderAgreesWithPlainSqlite_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("sortedBySqlite");
+        QTest::newRow("texts: ties, case, Ё, nulls")
+            << QStringLiteral("SELECT ID FROM T ORDER BY NAME") << false;
+        QTest::newRow("texts descending")
+            << QStringLiteral("SELECT ID FROM T ORDER BY NAME DESC") << false;
+        QTest::newRow("two terms, mixed directions")
+            << QStringLiteral("SELECT ID FROM T ORDER BY N DESC, NAME") << false;
+        QTest::newRow("numbers: nulls, negative zero, ties")
+            << QStringLiteral("SELECT ID FROM T ORDER BY X DESC, ID") << false;
+        QTest::newRow("with an equality lookup")
+            << QStringLiteral("SELECT ID FROM T WHERE N = 5 ORDER BY NAME DESC") << false;
+        QTest::newRow("lookup, numbers with nulls and ties")
+            << QStringLiteral("SELECT ID FROM T WHERE N = 5 ORDER BY X DESC") << false;
+        QTest::newRow("distinct") << QStringLiteral(
+            "SELECT DISTINCT NAME, N FROM T ORDER BY N, NAME DESC")
+                                  << false;
+        QTest::newRow("distinct without order keeps the rows' order")
+            << QStringLiteral("SELECT DISTINCT N FROM T") << false;
+        QTest::newRow("group by") << QStringLiteral("SELECT group_concat(ID) FROM T GROUP BY NAME")
+                                  << false;
+        QTest::newRow("smallest value of a column with nulls")
+            << QStringLiteral("SELECT MIN(X) FROM T") << false;
+        QTest::newRow("limit and offset")
+            << QStringLiteral("SELECT ID FROM T ORDER BY NAME LIMIT 4 OFFSET 1000") << false;
+        QTest::newRow("small limit, columns not ranked yet")
+            << QStringLiteral("SELECT ID FROM T ORDER BY NAME DESC LIMIT 3") << true;
+        QTest::newRow("rowid, then a term it makes idle")
+            << QStringLiteral("SELECT ID FROM T ORDER BY rowid DESC, NAME") << false;
+        QTest::newRow("a term the table cannot sort by")
+            << QStringLiteral("SELECT ID FROM T ORDER BY N, NAME COLLATE NOCASE") << true;
+        QTest::newRow("outer table of a join") << QStringLiteral(
+            "SELECT A.ID || '-' || B.ID FROM T A JOIN T B ON B.N = A.N "
+            "ORDER BY A.NAME DESC, A.X") << false;
+    }
+    void orderAgreesWithPlainSqlite()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, sortedBySqlite);
+        const std::vector<Paradox::NewField> fields {{QStringLiteral("ID"), QLatin1Char('I'), 0},
+            {QStringLiteral("NAME"), QLatin1Char('A'), 20},
+            {QStringLiteral("N"), QLatin1Char('I'), 0}, {QStringLiteral("X"), QLatin1Char('N'), 0}};
+        QList<Row> rows {{1, QStringLiteral("Иванов"), 5, 1.5},
+            {2, QStringLiteral("ёлкин"), 3, QVariant()}, {3, QStringLiteral("Елкин"), 5, -0.0},
+            {4, QVariant(), 3, 2.5}, {5, QStringLiteral("иванов"), QVariant(), 1.5},
+            {6, QStringLiteral("Иванов"), 3, 0.0}, {7, QStringLiteral("Ёлкин"), 5, -7.25},
+            {8, QStringLiteral("Zimmer"), 1, 1e10}, {9, QStringLiteral("Иванов А"), 5, -7.25},
+            {10, QStringLiteral("Иванов"), 5, QVariant()}};
+        // Many more distinct names than a lookup finds rows: those are sorted by comparison.
+        for (int id = 11; id <= 3000; ++id)
+            rows.append(Row {id, QStringLiteral("Фамилия %1").arg(id % 2900), 10 + id % 300,
+                double(id % 40) / 4});
+        QTemporaryDir folder;
+        WriteTable(folder.filePath(QStringLiteral("t.db")), fields, rows);
+        QStringList setup {QStringLiteral(
+            "CREATE TABLE T (ID INTEGER, NAME TEXT COLLATE PXW_CYRL, N INTEGER, X REAL)")};
+        for (const Row &row : rows) {
+            QStringList values;
+            for (const QVariant &value : row)
+                values << (value.isNull()                      ? QStringLiteral("NULL")
+                        : value.typeId() == QMetaType::QString ? "'" + value.toString() + "'"
+                                                               : value.toString());
+            setup << QStringLiteral("INSERT INTO T VALUES (%1)").arg(values.join(','));
+        }
+        const QStringList expected = PlainSqliteAnswer(setup, sql);
+        QVERIFY(!expected.isEmpty());
+        SqlEngine engine(folder.path(), 1251);
+        // A few rows are sorted by their values, until a sort of the whole table ranks the
+        // columns; from then on by the ranks.
+        QCOMPARE(Column(*engine.Run(sql, {}), 0), expected);
+        engine.Run(QStringLiteral("SELECT ID FROM T ORDER BY NAME, N, X"), {});
+        QCOMPARE(Column(*engine.Run(sql, {}), 0), expected);
+
+        // Whether SQLite sorted on its own, from the plan over the same rows.
+        sqlite3 *db = nullptr;
+        sqlite3_open(":memory:", &db);
+        sqlite3_create_collation_v2(db, "PXW_CYRL", SQLITE_UTF8, nullptr, CollateCyrillic, nullptr);
+        auto source = std::make_shared<SqlVirtualTable::Source>();
+        source->Rows = std::make_shared<const TRecordSet>(RowsFromValues(fields, rows));
+        SqlVirtualTable::Register(db, "T", source);
+        sqlite3_stmt *plan = nullptr;
+        sqlite3_prepare_v2(
+            db, ("EXPLAIN QUERY PLAN " + sql).toUtf8().constData(), -1, &plan, nullptr);
+        QStringList steps;
+        while (sqlite3_step(plan) == SQLITE_ROW)
+            steps << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(plan, 3)));
+        sqlite3_finalize(plan);
+        sqlite3_close(db);
+        QVERIFY(!steps.isEmpty());
+        const QRegularExpression sortBySqlite(QStringLiteral("TEMP B-TREE FOR .*(ORDER|GROUP) BY"));
+        QCOMPARE(steps.join('\n').contains(sortBySqlite), sortedBySqlite);
     }
 
     // The grid's sorting upper-cases the whole text, joins the ORDER BY lines and writes DESC.
