@@ -295,25 +295,36 @@ QVariant TRecordSet::Value(int row, int column) const
     return {};
 }
 
+namespace {
+
+uint64_t ColumnBit(size_t column)
+{
+    return uint64_t(1) << std::min<size_t>(column, 63);
+}
+
+} // namespace
+
 void TRecordSet::ReadAhead(int firstRow, int rowCount) const
 {
     const int end = std::min(FRowCount, firstRow + rowCount);
-    if (firstRow < 0 || firstRow >= end)
-        return;
-    if (!FSelection)
+    if (!FSelection || firstRow < 0 || firstRow >= end)
         return; // a table's own rows are read in the order they are kept
     const size_t bases = FSelection->Bases.size();
     std::vector<int32_t> rows;
     rows.reserve(size_t(end - firstRow));
     for (size_t base = 0; base < bases; ++base) {
+        uint64_t columns = 0;
+        for (const Selection::Source &source : FSelection->Columns)
+            if (size_t(source.Base) == base)
+                columns |= ColumnBit(size_t(source.Column));
         rows.clear();
         for (int row = firstRow; row < end; ++row)
             rows.push_back(FSelection->Rows[size_t(row) * bases + base]);
-        FSelection->Bases[base]->ReadAhead(rows.data(), rows.size());
+        FSelection->Bases[base]->ReadAhead(rows.data(), rows.size(), columns);
     }
 }
 
-void TRecordSet::ReadAhead(const int32_t *rows, size_t count) const
+void TRecordSet::ReadAhead(const int32_t *rows, size_t count, uint64_t columns) const
 {
     if (FSelection) {
         for (size_t i = 0; i < count; ++i)
@@ -321,7 +332,10 @@ void TRecordSet::ReadAhead(const int32_t *rows, size_t count) const
         return;
     }
     uint64_t touched = 0;
-    for (const Column &c : FColumns) {
+    for (size_t column = 0; column < FColumns.size(); ++column) {
+        if ((columns & ColumnBit(column)) == 0)
+            continue;
+        const Column &c = FColumns[column];
         switch (c.Kind) {
         case TStorageKind::Integer:
             for (size_t i = 0; i < count; ++i)
@@ -333,9 +347,8 @@ void TRecordSet::ReadAhead(const int32_t *rows, size_t count) const
             break;
         default:
             for (size_t i = 0; i < count; ++i) {
-                const uint32_t begin = c.Offsets[size_t(rows[i])];
                 touched += c.Nulls[size_t(rows[i])];
-                __builtin_prefetch(c.Arena.Data() + begin);
+                __builtin_prefetch(c.Arena.Data() + c.Offsets[size_t(rows[i])]);
             }
         }
     }

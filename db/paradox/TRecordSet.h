@@ -105,7 +105,9 @@ public:
     // columns. Touching the values of the rows about to be read in one tight loop lets the
     // memory fetch them side by side instead of one cache miss at a time: a hint, nothing more.
     void ReadAhead(int firstRow, int rowCount) const;
-    void ReadAhead(const int32_t *rows, size_t count) const;
+    // The same for rows given by number, of the columns whose bits are set (bit 63 stands for
+    // that column and every later one, as SQLite's colUsed).
+    void ReadAhead(const int32_t *rows, size_t count, uint64_t columns = ~uint64_t(0)) const;
 
     // Bytes held by the arrays, for measuring (a selection counts its own, not its bases').
     size_t MemoryUsage() const;

@@ -275,9 +275,8 @@ void SqlResultBuilder::CopyRow()
         }
         case SQLITE_TEXT:
         case SQLITE_BLOB: {
-            const void *data = type == SQLITE_TEXT
-                ? static_cast<const void *>(sqlite3_column_text(FStatement, index))
-                : sqlite3_column_blob(FStatement, index);
+            // Texts too, as they are (see CellMatches).
+            const void *data = sqlite3_column_blob(FStatement, index);
             const int bytes = sqlite3_column_bytes(FStatement, index);
             const std::string_view value(static_cast<const char *>(data), data ? size_t(bytes) : 0);
             column.Arena.append(value);

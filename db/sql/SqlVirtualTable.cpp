@@ -288,28 +288,15 @@ struct Cursor : sqlite3_vtab_cursor
     std::vector<int32_t> Ordered;
     size_t OrderedAt = 0;
     uint64_t ColumnsUsed = ~uint64_t(0); // as SQLite's colUsed: bit 63 for every later column
-    double Touched = 0; // what ReadAhead reads adds up here, so that the reads are kept
 
-    // The rows of an ordered walk lie scattered over the loaded columns. Touching the values
-    // of the rows a little ahead in one tight loop lets the memory fetch them side by side,
-    // instead of one cache miss at a time as SQLite asks for them.
+    // The rows of an ordered walk lie scattered over the loaded columns: they are fetched a
+    // little ahead of SQLite asking for them.
     static constexpr size_t ReadAheadRows = 64;
     void ReadAhead(size_t from)
     {
-        const size_t end = std::min(Ordered.size(), from + ReadAheadRows);
-        for (int column = 0; column < Rows->ColumnCount(); ++column) {
-            if ((ColumnsUsed & (uint64_t(1) << std::min(column, 63))) == 0)
-                continue;
-            const TStorageKind kind = StorageKindOf(Rows->Info(column).Type);
-            for (size_t at = from; at < end; ++at) {
-                const int row = Ordered[at];
-                Touched += double(Rows->IsNull(row, column));
-                if (kind == TStorageKind::Text || kind == TStorageKind::Bytes)
-                    __builtin_prefetch(Rows->Raw(row, column).data());
-                else
-                    Touched += Rows->Float(row, column);
-            }
-        }
+        if (from < Ordered.size())
+            Rows->ReadAhead(
+                Ordered.data() + from, std::min(Ordered.size() - from, ReadAheadRows), ColumnsUsed);
     }
 
     bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
