@@ -284,6 +284,14 @@ void AppendCsvText(std::string &out, std::string_view text)
     out += '"';
 }
 
+// Written as digits, as CellText would, without a QString on the way.
+bool IsPlainInteger(TFieldType type)
+{
+    return StorageKindOf(type) == TStorageKind::Integer && type != TFieldType::ftBoolean
+        && type != TFieldType::ftDate && type != TFieldType::ftTime
+        && type != TFieldType::ftDateTime;
+}
+
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
 {
     std::string out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toStdString();
@@ -297,6 +305,12 @@ void PrintCsv(const TRecordSet &rows, const QStringList &header)
                 out += ',';
             if (rows.IsNull(r, c))
                 continue;
+            if (IsPlainInteger(rows.Info(c).Type)) {
+                char digits[24];
+                const auto written = std::to_chars(digits, digits + sizeof digits, rows.Int(r, c));
+                out.append(digits, written.ptr);
+                continue;
+            }
             const std::string_view raw = rows.Raw(r, c);
             if (rows.Info(c).Type != TFieldType::ftBoolean
                 && StorageKindOf(rows.Info(c).Type) == TStorageKind::Text && IsValidUtf8(raw))

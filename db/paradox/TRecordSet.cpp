@@ -88,7 +88,7 @@ int TRecordSet::AddColumn(const QString &name, TFieldType type, int size)
 void TRecordSet::Reserve(int rows)
 {
     for (Column &c : FColumns) {
-        c.Nulls.reserve(size_t(rows));
+        c.Nulls.Reserve(size_t(rows));
         switch (c.Kind) {
         case TStorageKind::Integer:
             c.Ints.reserve(size_t(rows));
@@ -154,7 +154,7 @@ void TRecordSet::EndColumns()
 void TRecordSet::AppendNull(int column)
 {
     Column &c = Counted(column);
-    c.Nulls.push_back(true);
+    c.Nulls.Append(true);
     switch (c.Kind) {
     case TStorageKind::Integer:
         c.Ints.push_back(0);
@@ -171,14 +171,14 @@ void TRecordSet::AppendInt(int column, int64_t value)
 {
     Column &c = Writable(column, TStorageKind::Integer);
     c.Ints.push_back(value);
-    c.Nulls.push_back(false);
+    c.Nulls.Append(false);
 }
 
 void TRecordSet::AppendFloat(int column, double value)
 {
     Column &c = Writable(column, TStorageKind::Float);
     c.Floats.push_back(value);
-    c.Nulls.push_back(false);
+    c.Nulls.Append(false);
 }
 
 void TRecordSet::AppendText(int column, std::string_view utf8)
@@ -186,7 +186,7 @@ void TRecordSet::AppendText(int column, std::string_view utf8)
     Column &c = Writable(column, TStorageKind::Text);
     c.Arena.Append(utf8);
     EndText(c);
-    c.Nulls.push_back(false);
+    c.Nulls.Append(false);
 }
 
 void TRecordSet::AppendBytes(int column, std::string_view bytes)
@@ -331,29 +331,35 @@ void TRecordSet::ReadAhead(const int32_t *rows, size_t count, uint64_t columns) 
             ReadAhead(rows[i], 1);
         return;
     }
-    uint64_t touched = 0;
+    // Where each row stands in the arrays first, all at once; then the texts, which start where
+    // the offsets fetched a moment ago say.
+    const auto used = [&](size_t column) { return (columns & ColumnBit(column)) != 0; };
     for (size_t column = 0; column < FColumns.size(); ++column) {
-        if ((columns & ColumnBit(column)) == 0)
+        if (!used(column))
             continue;
         const Column &c = FColumns[column];
-        switch (c.Kind) {
-        case TStorageKind::Integer:
-            for (size_t i = 0; i < count; ++i)
-                touched += uint64_t(c.Ints[size_t(rows[i])]) + c.Nulls[size_t(rows[i])];
-            break;
-        case TStorageKind::Float:
-            for (size_t i = 0; i < count; ++i)
-                touched += uint64_t(c.Floats[size_t(rows[i])] != 0) + c.Nulls[size_t(rows[i])];
-            break;
-        default:
-            for (size_t i = 0; i < count; ++i) {
-                touched += c.Nulls[size_t(rows[i])];
-                __builtin_prefetch(c.Arena.Data() + c.Offsets[size_t(rows[i])]);
+        for (size_t i = 0; i < count; ++i) {
+            const size_t row = size_t(rows[i]);
+            __builtin_prefetch(c.Nulls.WordOf(row));
+            switch (c.Kind) {
+            case TStorageKind::Integer:
+                __builtin_prefetch(c.Ints.data() + row);
+                break;
+            case TStorageKind::Float:
+                __builtin_prefetch(c.Floats.data() + row);
+                break;
+            default:
+                __builtin_prefetch(c.Offsets.data() + row);
             }
         }
     }
-    // Keeps the loads: the compiler may not drop them as unused.
-    asm volatile("" : : "r"(touched));
+    for (size_t column = 0; column < FColumns.size(); ++column) {
+        const Column &c = FColumns[column];
+        if (!used(column) || c.Kind == TStorageKind::Integer || c.Kind == TStorageKind::Float)
+            continue;
+        for (size_t i = 0; i < count; ++i)
+            __builtin_prefetch(c.Arena.Data() + c.Offsets[size_t(rows[i])]);
+    }
 }
 
 size_t TRecordSet::MemoryUsage() const
@@ -361,7 +367,8 @@ size_t TRecordSet::MemoryUsage() const
     size_t total = FSelection ? FSelection->Rows.capacity() * sizeof(int32_t) : 0;
     for (const Column &c : FColumns)
         total += c.Ints.capacity() * sizeof(int64_t) + c.Floats.capacity() * sizeof(double)
-            + c.Offsets.capacity() * sizeof(uint32_t) + c.Arena.Capacity() + c.Nulls.capacity() / 8;
+            + c.Offsets.capacity() * sizeof(uint32_t) + c.Arena.Capacity()
+            + c.Nulls.CapacityBytes();
     return total;
 }
 

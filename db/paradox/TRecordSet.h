@@ -79,7 +79,7 @@ public:
         char *out = c.Arena.Extend(maxBytes);
         c.Arena.Commit(write(out));
         EndText(c);
-        c.Nulls.push_back(false);
+        c.Nulls.Append(false);
     }
     // Room for about this many bytes of text in a column, so that filling it moves nothing.
     void ReserveText(int column, size_t bytes);
@@ -154,6 +154,27 @@ private:
         size_t FCapacity = 0;
     };
 
+    // One bit a row, set for a null; a row's word can be fetched ahead of reading it.
+    class NullFlags
+    {
+    public:
+        void Append(bool null)
+        {
+            if (FSize % 64 == 0)
+                FWords.push_back(0);
+            FWords.back() |= uint64_t(null) << (FSize % 64);
+            ++FSize;
+        }
+        bool operator[](size_t row) const { return (FWords[row / 64] >> (row % 64)) & 1; }
+        void Reserve(size_t rows) { FWords.reserve((rows + 63) / 64); }
+        size_t CapacityBytes() const { return FWords.capacity() * sizeof(uint64_t); }
+        const uint64_t *WordOf(size_t row) const { return FWords.data() + row / 64; }
+
+    private:
+        std::vector<uint64_t> FWords;
+        size_t FSize = 0;
+    };
+
     struct Column
     {
         ColumnInfo Info;
@@ -164,7 +185,7 @@ private:
         // most 4 GB of text (a table's file holds less).
         std::vector<uint32_t> Offsets {0};
         ByteArena Arena;
-        std::vector<bool> Nulls;
+        NullFlags Nulls;
         int Count = 0;
     };
     // The base record set, row and column a cell of a selection is kept in.
