@@ -142,13 +142,13 @@ void SqlResultBuilder::FindOrigins(const SourceFinder &findSource)
             ++column;
         if (column == rows.ColumnCount() || rows.Info(column).Type != FColumns[i].Declared.Type)
             return;
-        const auto known = std::find(FSources.begin(), FSources.end(), source);
-        if (known == FSources.end()) {
+        const auto base
+            = size_t(std::find(FSources.begin(), FSources.end(), source) - FSources.begin());
+        if (base == FSources.size()) {
             FSources.push_back(source);
             FBases.push_back(source->Rows);
         }
-        origins.push_back(
-            {int(std::find(FSources.begin(), FSources.end(), source) - FSources.begin()), column});
+        origins.push_back({int(base), column});
     }
     if (origins.empty()) {
         FSources.clear();
