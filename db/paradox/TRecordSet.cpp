@@ -212,7 +212,13 @@ bool TRecordSet::IsNull(int row, int column) const
         const BaseCell cell = Base(row, column);
         return cell.Rows.IsNull(cell.Row, cell.Column);
     }
-    return FColumns[size_t(column)].Nulls[size_t(row)];
+    const Column &c = FColumns[size_t(column)];
+    // A text with bytes is no null: its flag need not be read (a row read out of order then
+    // costs one memory fetch less).
+    if ((c.Kind == TStorageKind::Text || c.Kind == TStorageKind::Bytes)
+        && c.Offsets[size_t(row) + 1] != c.Offsets[size_t(row)])
+        return false;
+    return c.Nulls[size_t(row)];
 }
 
 int64_t TRecordSet::Int(int row, int column) const
@@ -340,15 +346,16 @@ void TRecordSet::ReadAhead(const int32_t *rows, size_t count, uint64_t columns) 
         const Column &c = FColumns[column];
         for (size_t i = 0; i < count; ++i) {
             const size_t row = size_t(rows[i]);
-            __builtin_prefetch(c.Nulls.WordOf(row));
             switch (c.Kind) {
             case TStorageKind::Integer:
+                __builtin_prefetch(c.Nulls.WordOf(row));
                 __builtin_prefetch(c.Ints.data() + row);
                 break;
             case TStorageKind::Float:
+                __builtin_prefetch(c.Nulls.WordOf(row));
                 __builtin_prefetch(c.Floats.data() + row);
                 break;
-            default:
+            default: // a text's flag is read only when it is empty (see IsNull)
                 __builtin_prefetch(c.Offsets.data() + row);
             }
         }
