@@ -151,29 +151,6 @@ void TRecordSet::EndColumns()
     FRowCount = std::exchange(FFillRows, -1);
 }
 
-void TRecordSet::AppendNull(int column)
-{
-    Column &c = Counted(column);
-    c.Nulls.Append(true);
-    switch (c.Kind) {
-    case TStorageKind::Integer:
-        c.Ints.push_back(0);
-        break;
-    case TStorageKind::Float:
-        c.Floats.push_back(0);
-        break;
-    default:
-        EndText(c);
-    }
-}
-
-void TRecordSet::AppendInt(int column, int64_t value)
-{
-    Column &c = Writable(column, TStorageKind::Integer);
-    c.Ints.push_back(value);
-    c.Nulls.Append(false);
-}
-
 void TRecordSet::AppendFloat(int column, double value)
 {
     Column &c = Writable(column, TStorageKind::Float);

@@ -158,7 +158,7 @@ private:
     class NullFlags
     {
     public:
-        void Append(bool null)
+        [[gnu::always_inline]] void Append(bool null)
         {
             if (FSize % 64 == 0)
                 FWords.push_back(0);
@@ -207,7 +207,7 @@ private:
     [[noreturn]] static void RefuseKind(const Column &c);
     [[noreturn]] static void RefuseSecondValue(const Column &c);
     [[noreturn]] static void RefuseMoreText(const Column &c);
-    static void EndText(Column &c)
+    [[gnu::always_inline]] static void EndText(Column &c)
     {
         if (c.Arena.Size() > UINT32_MAX) [[unlikely]]
             RefuseMoreText(c);
@@ -240,4 +240,27 @@ inline TRecordSet::Column &TRecordSet::Counted(int column)
         RefuseSecondValue(c);
     ++c.Count;
     return c;
+}
+
+[[gnu::always_inline]] inline void TRecordSet::AppendNull(int column)
+{
+    Column &c = Counted(column);
+    c.Nulls.Append(true);
+    switch (c.Kind) {
+    case TStorageKind::Integer:
+        c.Ints.push_back(0);
+        break;
+    case TStorageKind::Float:
+        c.Floats.push_back(0);
+        break;
+    default:
+        EndText(c);
+    }
+}
+
+[[gnu::always_inline]] inline void TRecordSet::AppendInt(int column, int64_t value)
+{
+    Column &c = Writable(column, TStorageKind::Integer);
+    c.Ints.push_back(value);
+    c.Nulls.Append(false);
 }
