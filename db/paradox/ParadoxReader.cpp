@@ -1,6 +1,7 @@
 #include "db/paradox/ParadoxReader.h"
 
 #include "db/paradox/EDatabaseError.h"
+#include "db/paradox/PagePrefault.h"
 #include "db/paradox/ParadoxCodePage.h"
 #include "db/paradox/ParadoxFormat.h"
 
@@ -589,6 +590,8 @@ std::unique_ptr<TRecordSet> DecodeTable(std::string_view table, const BlobFileSo
     // The rows are appended in order all the same; filling by columns checks the counts once
     // at the end instead of after every row.
     rows->BeginColumns(info.RecordCount);
+    // The arrays are filled in full: their pages are put in place on another core meanwhile.
+    const PagePrefault prefault(rows->ReservedArrays());
     std::vector<bool> visited(size_t(header.FileBlocks) + 1);
     const unsigned char *data = AsBytes(table);
     int block = header.FirstBlock;

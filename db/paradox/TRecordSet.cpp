@@ -102,6 +102,25 @@ void TRecordSet::Reserve(int rows)
     }
 }
 
+std::vector<std::pair<const void *, size_t>> TRecordSet::ReservedArrays() const
+{
+    std::vector<std::pair<const void *, size_t>> arrays;
+    for (const Column &c : FColumns) {
+        arrays.emplace_back(c.Nulls.WordOf(0), c.Nulls.CapacityBytes());
+        switch (c.Kind) {
+        case TStorageKind::Integer:
+            arrays.emplace_back(c.Ints.data(), c.Ints.capacity() * sizeof(int64_t));
+            break;
+        case TStorageKind::Float:
+            arrays.emplace_back(c.Floats.data(), c.Floats.capacity() * sizeof(double));
+            break;
+        default:
+            arrays.emplace_back(c.Offsets.data(), c.Offsets.capacity() * sizeof(uint32_t));
+        }
+    }
+    return arrays;
+}
+
 void TRecordSet::ReserveText(int column, size_t bytes)
 {
     Column &c = FColumns.at(size_t(column));

@@ -58,6 +58,8 @@ public:
 
     int AddColumn(const QString &name, TFieldType type, int size = 0);
     void Reserve(int rows);
+    // Where the arrays Reserve made room for lie: memory about to be written in full.
+    std::vector<std::pair<const void *, size_t>> ReservedArrays() const;
 
     int ColumnCount() const { return int(FColumns.size()); }
     const ColumnInfo &Info(int column) const { return FColumns[size_t(column)].Info; }
