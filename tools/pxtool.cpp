@@ -288,8 +288,7 @@ void AppendCsvText(std::string &out, std::string_view text)
 bool IsPlainInteger(TFieldType type)
 {
     return StorageKindOf(type) == TStorageKind::Integer && type != TFieldType::ftBoolean
-        && type != TFieldType::ftDate && type != TFieldType::ftTime
-        && type != TFieldType::ftDateTime;
+        && !IsDateTimeType(type);
 }
 
 void PrintCsv(const TRecordSet &rows, const QStringList &header)

@@ -144,15 +144,12 @@ void SqlResultBuilder::FindOrigins(const SourceFinder &findSource)
             return;
         const auto base
             = size_t(std::find(FSources.begin(), FSources.end(), source) - FSources.begin());
-        if (base == FSources.size()) {
+        if (base == FSources.size())
             FSources.push_back(source);
-            FBases.push_back(source->Rows);
-        }
         origins.push_back({int(base), column});
     }
     if (origins.empty()) {
         FSources.clear();
-        FBases.clear();
         return;
     }
     FOrigins = std::move(origins);
@@ -196,7 +193,7 @@ bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, i
 // Whether the current row shows exactly the values of this row of one of its sources.
 bool SqlResultBuilder::ShowsRow(int base, int row) const
 {
-    const TRecordSet &rows = *FBases[size_t(base)];
+    const TRecordSet &rows = *FSources[size_t(base)]->Rows;
     if (row < 0 || row >= rows.RowCount())
         return false;
     for (size_t i = 0; i < FOrigins.size(); ++i)
@@ -377,8 +374,8 @@ int SqlResultBuilder::SelectedTextWidth(size_t index) const
     if (StorageKindOf(column.Declared.Type) != TStorageKind::Text || width <= 0)
         return width;
     const Origin &origin = FOrigins[index];
-    const TRecordSet &rows = *FBases[size_t(origin.Base)];
-    const size_t bases = FBases.size();
+    const TRecordSet &rows = *FSources[size_t(origin.Base)]->Rows;
+    const size_t bases = FSources.size();
     for (size_t at = size_t(origin.Base); at < FSelected.size(); at += bases) {
         const std::string_view text = rows.Raw(FSelected[at], origin.Column);
         if (text.size() > size_t(width)) // no more characters than bytes
@@ -395,7 +392,8 @@ std::unique_ptr<TRecordSet> SqlResultBuilder::BuildSelection()
         infos.push_back({FColumns[i].Name, FColumns[i].Declared.Type, SelectedTextWidth(i)});
         selection.Columns.push_back({FOrigins[i].Base, FOrigins[i].Column});
     }
-    selection.Bases = std::move(FBases);
+    for (const SqlVirtualTable::Source *source : FSources)
+        selection.Bases.push_back(source->Rows);
     selection.Rows = std::move(FSelected);
     selection.Rows.shrink_to_fit();
     FOrigins.clear();

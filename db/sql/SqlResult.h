@@ -84,7 +84,6 @@ private:
     size_t FBytes = 0;
     // Kept as table rows while FOrigins is not empty: per row, one row number per source.
     std::vector<SqlVirtualTable::Source *> FSources;
-    std::vector<std::shared_ptr<const TRecordSet>> FBases;
     std::vector<Origin> FOrigins;
     std::vector<int32_t> FSelected;
 };
