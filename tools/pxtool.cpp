@@ -22,10 +22,13 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -271,7 +274,8 @@ bool IsValidUtf8(std::string_view text)
 // Appends a text cell as CsvField would write it, straight from its UTF-8 bytes.
 void AppendCsvText(std::string &out, std::string_view text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    const auto special = [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; };
+    if (std::none_of(text.begin(), text.end(), special)) {
         out += text;
         return;
     }
@@ -291,33 +295,52 @@ bool IsPlainInteger(TFieldType type)
         && !IsDateTimeType(type);
 }
 
+void AppendCsvRow(std::string &out, const TRecordSet &rows, int r)
+{
+    for (int c = 0; c < rows.ColumnCount(); ++c) {
+        if (c > 0)
+            out += ',';
+        if (rows.IsNull(r, c))
+            continue;
+        if (IsPlainInteger(rows.Info(c).Type)) {
+            char digits[24];
+            const auto written = std::to_chars(digits, digits + sizeof digits, rows.Int(r, c));
+            out.append(digits, written.ptr);
+            continue;
+        }
+        const std::string_view raw = rows.Raw(r, c);
+        if (rows.Info(c).Type != TFieldType::ftBoolean
+            && StorageKindOf(rows.Info(c).Type) == TStorageKind::Text && IsValidUtf8(raw))
+            AppendCsvText(out, raw);
+        else
+            out += CsvField(CellText(rows, r, c)).toStdString();
+    }
+    out += "\r\n";
+}
+
+// A stretch of rows at a time is written out in the order the memory holds them, each line kept
+// aside, and the lines are then put out in the rows' own order: a sorted result read so touches
+// its tables front to back instead of at random.
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
 {
     std::string out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toStdString();
-    constexpr int ReadAheadRows = 64;
-    rows.ReadAhead(0, ReadAheadRows);
-    for (int r = 0; r < rows.RowCount(); ++r) {
-        if (r % ReadAheadRows == 0)
-            rows.ReadAhead(r + ReadAheadRows, ReadAheadRows);
-        for (int c = 0; c < rows.ColumnCount(); ++c) {
-            if (c > 0)
-                out += ',';
-            if (rows.IsNull(r, c))
-                continue;
-            if (IsPlainInteger(rows.Info(c).Type)) {
-                char digits[24];
-                const auto written = std::to_chars(digits, digits + sizeof digits, rows.Int(r, c));
-                out.append(digits, written.ptr);
-                continue;
-            }
-            const std::string_view raw = rows.Raw(r, c);
-            if (rows.Info(c).Type != TFieldType::ftBoolean
-                && StorageKindOf(rows.Info(c).Type) == TStorageKind::Text && IsValidUtf8(raw))
-                AppendCsvText(out, raw);
-            else
-                out += CsvField(CellText(rows, r, c)).toStdString();
+    constexpr int StretchRows = 131072;
+    constexpr size_t ReadAheadRows = 64;
+    std::string lines;
+    std::vector<std::pair<size_t, size_t>> placeOf(StretchRows); // start and end in lines
+    for (int first = 0; first < rows.RowCount(); first += StretchRows) {
+        const std::vector<int32_t> order = rows.ReadingOrder(first, StretchRows);
+        lines.clear();
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i % ReadAheadRows == 0 && i + ReadAheadRows < order.size())
+                rows.ReadAhead(order.data() + i + ReadAheadRows,
+                    std::min(ReadAheadRows, order.size() - i - ReadAheadRows));
+            const size_t start = lines.size();
+            AppendCsvRow(lines, rows, order[i]);
+            placeOf[size_t(order[i] - first)] = {start, lines.size()};
         }
-        out += "\r\n";
+        for (size_t i = 0; i < order.size(); ++i)
+            out.append(lines, placeOf[i].first, placeOf[i].second - placeOf[i].first);
         if (out.size() > (1 << 20)) {
             WriteOut(out);
             out.clear();

@@ -3,6 +3,7 @@
 #include "db/paradox/EDatabaseError.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -329,8 +330,20 @@ void TRecordSet::ReadAhead(int firstRow, int rowCount) const
 void TRecordSet::ReadAhead(const int32_t *rows, size_t count, uint64_t columns) const
 {
     if (FSelection) {
-        for (size_t i = 0; i < count; ++i)
-            ReadAhead(rows[i], 1);
+        const size_t bases = FSelection->Bases.size();
+        std::vector<int32_t> baseRows(count);
+        for (size_t base = 0; base < bases; ++base) {
+            uint64_t baseColumns = 0;
+            for (size_t column = 0; column < FSelection->Columns.size(); ++column)
+                if ((columns & ColumnBit(column)) != 0
+                    && size_t(FSelection->Columns[column].Base) == base)
+                    baseColumns |= ColumnBit(size_t(FSelection->Columns[column].Column));
+            if (baseColumns == 0)
+                continue;
+            for (size_t i = 0; i < count; ++i)
+                baseRows[i] = FSelection->Rows[size_t(rows[i]) * bases + base];
+            FSelection->Bases[base]->ReadAhead(baseRows.data(), count, baseColumns);
+        }
         return;
     }
     // Where each row stands in the arrays first, all at once; then the texts, which start where
@@ -363,6 +376,44 @@ void TRecordSet::ReadAhead(const int32_t *rows, size_t count, uint64_t columns) 
         for (size_t i = 0; i < count; ++i)
             __builtin_prefetch(c.Arena.Data() + c.Offsets[size_t(rows[i])]);
     }
+}
+
+std::vector<int32_t> TRecordSet::ReadingOrder(int firstRow, int rowCount) const
+{
+    const int end = std::min(FRowCount, firstRow + std::max(rowCount, 0));
+    std::vector<int32_t> order;
+    if (firstRow < 0 || firstRow >= end)
+        return order;
+    order.reserve(size_t(end - firstRow));
+    if (!FSelection) {
+        for (int row = firstRow; row < end; ++row)
+            order.push_back(row);
+        return order;
+    }
+    // Sorted by base row, ties in their own order: a radix sort, 11 bits of the base row a pass,
+    // as many passes as the base's row count needs.
+    const size_t bases = FSelection->Bases.size();
+    const uint32_t baseRows = uint32_t(std::max(FSelection->Bases.front()->RowCount(), 1));
+    std::vector<uint64_t> keys; // the base row above, the selection's row below
+    keys.reserve(order.capacity());
+    for (int row = firstRow; row < end; ++row)
+        keys.push_back(uint64_t(uint32_t(FSelection->Rows[size_t(row) * bases])) << 32
+            | uint32_t(row));
+    constexpr int Bits = 11;
+    std::vector<uint64_t> sorted(keys.size());
+    for (int shift = 32; shift < 32 + int(std::bit_width(baseRows - 1)); shift += Bits) {
+        size_t starts[(1 << Bits) + 1] = {};
+        for (const uint64_t key : keys)
+            ++starts[((key >> shift) & ((1 << Bits) - 1)) + 1];
+        for (size_t digit = 1; digit <= (1 << Bits); ++digit)
+            starts[digit] += starts[digit - 1];
+        for (const uint64_t key : keys)
+            sorted[starts[(key >> shift) & ((1 << Bits) - 1)]++] = key;
+        keys.swap(sorted);
+    }
+    for (const uint64_t key : keys)
+        order.push_back(int32_t(uint32_t(key)));
+    return order;
 }
 
 size_t TRecordSet::MemoryUsage() const

@@ -31,6 +31,19 @@ int CharacterCount(std::string_view utf8)
     return count;
 }
 
+// The most characters a text of the column has, counted only where there may be more than
+// atLeast (a text has no more characters than bytes).
+int LongestText(const TRecordSet &rows, int column, int atLeast)
+{
+    int longest = 0;
+    for (int row = 0; row < rows.RowCount(); ++row) {
+        const std::string_view text = rows.Raw(row, column);
+        if (text.size() > size_t(atLeast))
+            longest = std::max(longest, CharacterCount(text));
+    }
+    return longest;
+}
+
 std::string NumberText(int type, int64_t number)
 {
     if (type == SQLITE_INTEGER)
@@ -376,6 +389,11 @@ int SqlResultBuilder::SelectedTextWidth(size_t index) const
     const Origin &origin = FOrigins[index];
     const TRecordSet &rows = *FSources[size_t(origin.Base)]->Rows;
     const size_t bases = FSources.size();
+    // Most of a table, sorted, lies scattered over its column: the whole column read front to
+    // back settles it sooner, unless some text of the table is longer than the field.
+    if (FSelected.size() / bases > size_t(rows.RowCount()) / 8
+        && LongestText(rows, origin.Column, width) <= width)
+        return width;
     for (size_t at = size_t(origin.Base); at < FSelected.size(); at += bases) {
         const std::string_view text = rows.Raw(FSelected[at], origin.Column);
         if (text.size() > size_t(width)) // no more characters than bytes
