@@ -1,9 +1,9 @@
 #include "db/paradox/TRecordSet.h"
 
 #include "db/paradox/EDatabaseError.h"
+#include "db/paradox/RowOrder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -390,29 +390,14 @@ std::vector<int32_t> TRecordSet::ReadingOrder(int firstRow, int rowCount) const
             order.push_back(row);
         return order;
     }
-    // Sorted by base row, ties in their own order: a radix sort, 11 bits of the base row a pass,
-    // as many passes as the base's row count needs.
     const size_t bases = FSelection->Bases.size();
-    const uint32_t baseRows = uint32_t(std::max(FSelection->Bases.front()->RowCount(), 1));
-    std::vector<uint64_t> keys; // the base row above, the selection's row below
+    std::vector<uint64_t> keys;
     keys.reserve(order.capacity());
     for (int row = firstRow; row < end; ++row)
-        keys.push_back(uint64_t(uint32_t(FSelection->Rows[size_t(row) * bases])) << 32
-            | uint32_t(row));
-    constexpr int Bits = 11;
-    std::vector<uint64_t> sorted(keys.size());
-    for (int shift = 32; shift < 32 + int(std::bit_width(baseRows - 1)); shift += Bits) {
-        size_t starts[(1 << Bits) + 1] = {};
-        for (const uint64_t key : keys)
-            ++starts[((key >> shift) & ((1 << Bits) - 1)) + 1];
-        for (size_t digit = 1; digit <= (1 << Bits); ++digit)
-            starts[digit] += starts[digit - 1];
-        for (const uint64_t key : keys)
-            sorted[starts[(key >> shift) & ((1 << Bits) - 1)]++] = key;
-        keys.swap(sorted);
-    }
+        keys.push_back(RowOrderKey(FSelection->Rows[size_t(row) * bases], uint32_t(row)));
+    SortByRow(keys, FSelection->Bases.front()->RowCount());
     for (const uint64_t key : keys)
-        order.push_back(int32_t(uint32_t(key)));
+        order.push_back(int32_t(PlaceOfKey(key)));
     return order;
 }
 

@@ -3,6 +3,7 @@
 #include "core/OperationProgress.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -168,12 +169,12 @@ void SqlResultBuilder::FindOrigins(const SourceFinder &findSource)
     FOrigins = std::move(origins);
 }
 
-bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, int column) const
+bool SqlResultBuilder::CellMatches(
+    int index, const SqlVirtualTable::CellValue &cell, TFieldType field) const
 {
     const int type = sqlite3_column_type(FStatement, index);
-    if (rows.IsNull(row, column))
+    if (cell.Null)
         return type == SQLITE_NULL;
-    const TFieldType field = rows.Info(column).Type;
     // A text's bytes as they are: sqlite3_column_text would copy a text of ours, which has no
     // terminating zero, to add one.
     const auto text = [&]() {
@@ -183,22 +184,19 @@ bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, i
     };
     if (IsTemporal(field)) {
         int64_t value = 0;
-        return type == SQLITE_TEXT && ParseTemporal(field, text(), value)
-            && value == rows.Int(row, column);
+        return type == SQLITE_TEXT && ParseTemporal(field, text(), value) && value == cell.Number;
     }
     switch (StorageKindOf(field)) {
     case TStorageKind::Integer:
-        return type == SQLITE_INTEGER
-            && sqlite3_column_int64(FStatement, index) == rows.Int(row, column);
+        return type == SQLITE_INTEGER && sqlite3_column_int64(FStatement, index) == cell.Number;
     case TStorageKind::Float: {
         const double value = sqlite3_column_double(FStatement, index);
-        const double kept = rows.Float(row, column);
-        return type == SQLITE_FLOAT && std::memcmp(&value, &kept, sizeof value) == 0;
+        return type == SQLITE_FLOAT && std::bit_cast<int64_t>(value) == cell.Number;
     }
     case TStorageKind::Text:
-        return type == SQLITE_TEXT && SameBytes(text(), rows.Raw(row, column));
+        return type == SQLITE_TEXT && SameBytes(text(), cell.Bytes);
     case TStorageKind::Bytes:
-        return type == SQLITE_BLOB && SameBytes(text(), rows.Raw(row, column));
+        return type == SQLITE_BLOB && SameBytes(text(), cell.Bytes);
     }
     return false;
 }
@@ -206,12 +204,17 @@ bool SqlResultBuilder::CellMatches(int index, const TRecordSet &rows, int row, i
 // Whether the current row shows exactly the values of this row of one of its sources.
 bool SqlResultBuilder::ShowsRow(int base, int row) const
 {
-    const TRecordSet &rows = *FSources[size_t(base)]->Rows;
+    const SqlVirtualTable::Source &source = *FSources[size_t(base)];
+    const TRecordSet &rows = *source.Rows;
     if (row < 0 || row >= rows.RowCount())
         return false;
-    for (size_t i = 0; i < FOrigins.size(); ++i)
-        if (FOrigins[i].Base == base && !CellMatches(int(i), rows, row, FOrigins[i].Column))
+    for (size_t i = 0; i < FOrigins.size(); ++i) {
+        const int column = FOrigins[i].Column;
+        if (FOrigins[i].Base == base
+            && !CellMatches(int(i), SqlVirtualTable::CellOf(source, row, column),
+                rows.Info(column).Type))
             return false;
+    }
     return true;
 }
 

@@ -67,7 +67,7 @@ private:
     void FindOrigins(const SourceFinder &findSource);
     bool KeepRow();
     bool ShowsRow(int base, int row) const;
-    bool CellMatches(int index, const TRecordSet &rows, int row, int column) const;
+    bool CellMatches(int index, const SqlVirtualTable::CellValue &cell, TFieldType field) const;
     int SelectedTextWidth(size_t index) const;
     std::unique_ptr<TRecordSet> BuildSelection();
     void CopyRow();

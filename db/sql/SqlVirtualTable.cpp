@@ -1,9 +1,11 @@
 #include "db/sql/SqlVirtualTable.h"
 
+#include "db/paradox/RowOrder.h"
 #include "db/sql/SqlColumnOrder.h"
 
 #include <QDate>
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +16,46 @@
 #include <vector>
 
 namespace SqlVirtualTable {
+
+// An ordered walk finds its rows scattered over the table's columns, where nearly every value
+// read misses the processor's address cache. So it copies the cells of the next stretch of rows
+// first, reading them in the order the table keeps them, and hands them out from the copy.
+struct CellCopies
+{
+    // The columns SQLite reads (colUsed) of the rows of the walk.
+    void Prepare(const TRecordSet &rows, const std::vector<int32_t> &ordered, uint64_t used);
+    // Copies the stretch that starts at this place of the walk.
+    void Fill(size_t from);
+    // The copy of a cell of the row the walk stands on; nullptr when there is none.
+    const CellValue *Find(int row, int column) const
+    {
+        if (At < Start || At >= Start + Count || (*Ordered)[At] != row
+            || size_t(column) >= SlotOf.size() || SlotOf[size_t(column)] < 0)
+            return nullptr;
+        return &Values[(At - Start) * Columns.size() + size_t(SlotOf[size_t(column)])];
+    }
+    bool Ends(size_t at) const { return at == Start + Count; }
+
+    size_t At = 0; // where the walk stands
+
+private:
+    // The first stretches are short, so a LIMIT that wants a few rows copies no more.
+    static constexpr size_t FirstStretch = 256;
+    static constexpr size_t LongestStretch = 32768;
+
+    const TRecordSet *Rows = nullptr;
+    const std::vector<int32_t> *Ordered = nullptr;
+    uint64_t Used = 0;
+    std::vector<int> SlotOf; // a column's place in a row's copy, or -1
+    std::vector<int> Columns; // the column at each place
+    std::vector<CellValue> Values; // Columns.size() a row of the stretch
+    std::vector<uint64_t> Keys;
+    std::vector<int32_t> InTableOrder;
+    size_t Start = 0;
+    size_t Count = 0;
+    size_t Length = FirstStretch;
+};
+
 namespace {
 
 constexpr int64_t MSecsPerDay = 86400000;
@@ -289,15 +331,7 @@ struct Cursor : sqlite3_vtab_cursor
     size_t OrderedAt = 0;
     uint64_t ColumnsUsed = ~uint64_t(0); // as SQLite's colUsed: bit 63 for every later column
 
-    // The rows of an ordered walk lie scattered over the loaded columns: they are fetched a
-    // little ahead of SQLite asking for them.
-    static constexpr size_t ReadAheadRows = 64;
-    void ReadAhead(size_t from)
-    {
-        if (from < Ordered.size())
-            Rows->ReadAhead(
-                Ordered.data() + from, std::min(Ordered.size() - from, ReadAheadRows), ColumnsUsed);
-    }
+    CellCopies Copies; // of the rows of an ordered walk
 
     bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
 
@@ -331,10 +365,14 @@ struct Cursor : sqlite3_vtab_cursor
             ++Next;
             return;
         case Walk::Ordered:
-            ++OrderedAt;
-            if (OrderedAt % ReadAheadRows == 0)
-                ReadAhead(OrderedAt + ReadAheadRows);
-            Row = OrderedAt < Ordered.size() ? Ordered[OrderedAt] : End;
+            Copies.At = ++OrderedAt;
+            if (OrderedAt >= Ordered.size()) {
+                Row = End;
+                return;
+            }
+            if (Copies.Ends(OrderedAt))
+                Copies.Fill(OrderedAt);
+            Row = Ordered[OrderedAt];
             return;
         }
     }
@@ -469,9 +507,13 @@ int Open(sqlite3_vtab *vtab, sqlite3_vtab_cursor **cursor)
     return SQLITE_OK;
 }
 
-int Close(sqlite3_vtab_cursor *cursor)
+int Close(sqlite3_vtab_cursor *base)
 {
-    delete static_cast<Cursor *>(cursor);
+    auto *cursor = static_cast<Cursor *>(base);
+    Source &origin = *static_cast<Table *>(base->pVtab)->Origin;
+    if (origin.Copies == &cursor->Copies)
+        origin.Copies = nullptr;
+    delete cursor;
     return SQLITE_OK;
 }
 
@@ -587,8 +629,8 @@ void OrderWalk(Cursor *cursor, const Source *origin, const std::vector<SqlColumn
     SqlColumnOrder::Sort(*cursor->Rows, rows, std::move(keys));
     cursor->Mode = Cursor::Walk::Ordered;
     cursor->OrderedAt = 0;
-    cursor->ReadAhead(0);
-    cursor->ReadAhead(Cursor::ReadAheadRows);
+    cursor->Copies.Prepare(*cursor->Rows, rows, cursor->ColumnsUsed);
+    cursor->Copies.Fill(0);
     cursor->Row = rows.empty() ? cursor->End : rows.front();
 }
 
@@ -685,51 +727,57 @@ void ResultDateTime(sqlite3_context *context, int64_t msecs)
     ResultText(context, text, length);
 }
 
+void Hand(sqlite3_context *context, TFieldType type, const CellValue &cell)
+{
+    if (cell.Null) {
+        sqlite3_result_null(context);
+        return;
+    }
+    switch (type) {
+    case TFieldType::ftDate:
+        ResultDate(context, cell.Number);
+        return;
+    case TFieldType::ftTime:
+        ResultTime(context, cell.Number);
+        return;
+    case TFieldType::ftDateTime:
+        ResultDateTime(context, cell.Number);
+        return;
+    default:
+        break;
+    }
+    // The rows outlive every statement over them: the engine holds them while it runs.
+    const char *bytes = cell.Bytes.data() ? cell.Bytes.data() : "";
+    switch (StorageKindOf(type)) {
+    case TStorageKind::Integer:
+        sqlite3_result_int64(context, cell.Number);
+        break;
+    case TStorageKind::Float:
+        sqlite3_result_double(context, std::bit_cast<double>(cell.Number));
+        break;
+    case TStorageKind::Text:
+        sqlite3_result_text(context, bytes, int(cell.Bytes.size()), SQLITE_STATIC);
+        break;
+    case TStorageKind::Bytes:
+        sqlite3_result_blob(context, bytes, int(cell.Bytes.size()), SQLITE_STATIC);
+        break;
+    }
+}
+
 int Column(sqlite3_vtab_cursor *base, sqlite3_context *context, int column)
 {
-    const auto *cursor = static_cast<Cursor *>(base);
+    auto *cursor = static_cast<Cursor *>(base);
     const TRecordSet &rows = *cursor->Rows;
     const int row = cursor->Row;
     Source &origin = *static_cast<Table *>(base->pVtab)->Origin;
     if (origin.LastRow != row)
         origin.RowBefore = std::exchange(origin.LastRow, row);
-    if (rows.IsNull(row, column)) {
-        sqlite3_result_null(context);
-        return SQLITE_OK;
+    const CellValue *copy = nullptr;
+    if (cursor->Mode == Cursor::Walk::Ordered) {
+        origin.Copies = &cursor->Copies;
+        copy = cursor->Copies.Find(row, column);
     }
-    const TFieldType type = rows.Info(column).Type;
-    switch (type) {
-    case TFieldType::ftDate:
-        ResultDate(context, rows.Int(row, column));
-        return SQLITE_OK;
-    case TFieldType::ftTime:
-        ResultTime(context, rows.Int(row, column));
-        return SQLITE_OK;
-    case TFieldType::ftDateTime:
-        ResultDateTime(context, rows.Int(row, column));
-        return SQLITE_OK;
-    default:
-        break;
-    }
-    switch (StorageKindOf(type)) {
-    case TStorageKind::Integer:
-        sqlite3_result_int64(context, rows.Int(row, column));
-        break;
-    case TStorageKind::Float:
-        sqlite3_result_double(context, rows.Float(row, column));
-        break;
-    case TStorageKind::Text: {
-        // The rows outlive every statement over them: the engine holds them while it runs.
-        const std::string_view raw = rows.Raw(row, column);
-        sqlite3_result_text(context, raw.data() ? raw.data() : "", int(raw.size()), SQLITE_STATIC);
-        break;
-    }
-    case TStorageKind::Bytes: {
-        const std::string_view raw = rows.Raw(row, column);
-        sqlite3_result_blob(context, raw.data() ? raw.data() : "", int(raw.size()), SQLITE_STATIC);
-        break;
-    }
-    }
+    Hand(context, rows.Info(column).Type, copy ? *copy : ReadCell(rows, row, column));
     return SQLITE_OK;
 }
 
@@ -774,6 +822,77 @@ bool ReadNumber(std::string_view text, size_t at, size_t digits, int &value)
 }
 
 } // namespace
+
+CellValue ReadCell(const TRecordSet &rows, int row, int column)
+{
+    CellValue cell;
+    if (rows.IsNull(row, column))
+        return cell;
+    cell.Null = false;
+    switch (StorageKindOf(rows.Info(column).Type)) {
+    case TStorageKind::Integer:
+        cell.Number = rows.Int(row, column);
+        break;
+    case TStorageKind::Float:
+        cell.Number = std::bit_cast<int64_t>(rows.Float(row, column));
+        break;
+    case TStorageKind::Text:
+    case TStorageKind::Bytes:
+        cell.Bytes = rows.Raw(row, column);
+        break;
+    }
+    return cell;
+}
+
+CellValue CellOf(const Source &source, int row, int column)
+{
+    if (source.Copies)
+        if (const CellValue *copy = source.Copies->Find(row, column))
+            return *copy;
+    return ReadCell(*source.Rows, row, column);
+}
+
+void CellCopies::Prepare(const TRecordSet &rows, const std::vector<int32_t> &ordered, uint64_t used)
+{
+    Rows = &rows;
+    Ordered = &ordered;
+    Used = used;
+    SlotOf.assign(size_t(rows.ColumnCount()), -1);
+    Columns.clear();
+    for (int column = 0; column < rows.ColumnCount(); ++column)
+        if ((used & (uint64_t(1) << std::min(column, 63))) != 0) {
+            SlotOf[size_t(column)] = int(Columns.size());
+            Columns.push_back(column);
+        }
+    Start = Count = At = 0;
+    Length = FirstStretch;
+}
+
+void CellCopies::Fill(size_t from)
+{
+    Start = from;
+    Count = std::min(Length, Ordered->size() - std::min(from, Ordered->size()));
+    Length = std::min(2 * Length, LongestStretch);
+    Keys.clear();
+    for (size_t place = 0; place < Count; ++place)
+        Keys.push_back(RowOrderKey((*Ordered)[from + place], uint32_t(place)));
+    SortByRow(Keys, Rows->RowCount());
+    InTableOrder.clear();
+    for (const uint64_t key : Keys)
+        InTableOrder.push_back(RowOfKey(key));
+    Values.resize(Count * Columns.size());
+    // Still fetched a little ahead: the rows in table order lie apart, too far for the
+    // processor to guess the next one.
+    constexpr size_t ReadAheadRows = 64;
+    for (size_t i = 0; i < Count; ++i) {
+        if (i % ReadAheadRows == 0 && i + ReadAheadRows < Count)
+            Rows->ReadAhead(InTableOrder.data() + i + ReadAheadRows,
+                std::min(ReadAheadRows, Count - i - ReadAheadRows), Used);
+        CellValue *copy = Values.data() + PlaceOfKey(Keys[i]) * Columns.size();
+        for (const int column : Columns)
+            *copy++ = ReadCell(*Rows, InTableOrder[i], column);
+    }
+}
 
 void Register(sqlite3 *db, const std::string &name, std::shared_ptr<Source> source)
 {

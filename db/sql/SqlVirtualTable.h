@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 struct sqlite3;
 
@@ -14,6 +15,19 @@ struct sqlite3;
 // per-column indexes built on first use and shared by every engine that reads the same rows, and
 // an ORDER BY over its columns by handing the rows over sorted (see SqlColumnOrder).
 namespace SqlVirtualTable {
+
+// One cell of a table as it is handed to SQLite: a null, or a number (an integer, a date or
+// time as the record set keeps it, a double's bits), or a text's or bytes' place in the table.
+struct CellValue
+{
+    bool Null = true;
+    int64_t Number = 0;
+    std::string_view Bytes;
+};
+CellValue ReadCell(const TRecordSet &rows, int row, int column);
+
+// Copies of the cells an ordered walk is about to give (see the cursor).
+struct CellCopies;
 
 // A loaded table as the engine registered it.
 struct Source
@@ -28,7 +42,13 @@ struct Source
     // the first row of the next one has been read). See SqlResultBuilder.
     int LastRow = -1;
     int RowBefore = -1;
+    // The copies of the cursor that read a value last, when it keeps any.
+    const CellCopies *Copies = nullptr;
 };
+
+// A cell of a row SQLite has just read: from the copies of the cursor standing on that row when
+// they hold it (no second trip to the table's scattered arrays), else from the table.
+CellValue CellOf(const Source &source, int row, int column);
 
 // Registers the table under its name as an eponymous virtual table, replacing one of the same
 // name; SQLite matches table names ignoring ASCII letter case.
