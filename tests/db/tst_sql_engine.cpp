@@ -823,6 +823,13 @@ private slots:
         QTest::newRow("left join, partner missing further down")
             << QStringLiteral("A.S, B.T") << QStringLiteral("FROM A LEFT JOIN B ON B.N = A.N")
             << false;
+        // The table hands its sorted rows out of copies of their cells.
+        QTest::newRow("sorted by the table: dates, times and a memo")
+            << QStringLiteral("D, W, NOTE") << QStringLiteral("FROM E ORDER BY NOTE DESC") << true;
+        // Two cursors over one table: the row read last is the inner one's, so copied.
+        QTest::newRow("a table joined with itself, both sides sorted")
+            << QStringLiteral("A.S, B.N")
+            << QStringLiteral("FROM A JOIN A AS B ON B.S = A.S ORDER BY A.S, B.N DESC") << false;
         // A group is shown once the first row of the next one has been read.
         QTest::newRow("groups of rows the table sorted")
             << QStringLiteral("S") << QStringLiteral("FROM A GROUP BY S") << true;

@@ -65,6 +65,7 @@ private slots:
     void exportWithTypesImportsAgain();
     void infoNamesFieldsCodePageAndCount();
     void sqlRunsOneQueryWithParameters();
+    void longSortedResultKeepsItsOrder();
     void failuresGoToStandardErrorWithNonZeroExit_data();
     void failuresGoToStandardErrorWithNonZeroExit();
     void helpPrintsTheUsageAndSucceeds();
@@ -156,6 +157,45 @@ void TestPxtool::sqlRunsOneQueryWithParameters()
         QStringLiteral("--param"), QStringLiteral("str=2")});
     QCOMPARE(result.Err, QString());
     QCOMPARE(result.Out, QStringLiteral("FAM\r\nАбрамов\r\nЯковлев\r\n"));
+}
+
+// Long enough that the rows are read and written out a stretch at a time, each in the order
+// the table keeps them, and put back in the sorted order.
+void TestPxtool::longSortedResultKeepsItsOrder()
+{
+    constexpr int Rows = 140000;
+    struct Row
+    {
+        QString Name;
+        int Number;
+    };
+    std::vector<Row> rows;
+    QByteArray csv = "FAM:A:10,N:I,X:N\n";
+    for (int n = 0; n < Rows; ++n) {
+        rows.push_back({QStringLiteral("N%1").arg(qint64(n) * 7919 % 50000, 6, 10, QLatin1Char('0')), n});
+        csv += rows.back().Name.toUtf8() + ',' + QByteArray::number(n) + ','
+            + (n % 5 == 0 ? QByteArray() : QByteArray::number(n % 7) + ".5") + '\n';
+    }
+    QTemporaryDir folder;
+    QCOMPARE(RunTool({QStringLiteral("import"), folder.filePath(QStringLiteral("t.DB"))}, csv)
+                 .ExitCode,
+        0);
+    std::stable_sort(rows.begin(), rows.end(),
+        [](const Row &a, const Row &b) { return a.Name > b.Name; });
+    QString expected = QStringLiteral("FAM,N,X\r\n");
+    for (const Row &row : rows)
+        expected += QStringLiteral("%1,%2,%3\r\n")
+                        .arg(row.Name)
+                        .arg(row.Number)
+                        .arg(row.Number % 5 == 0 ? QString() : QStringLiteral("%1.5").arg(row.Number % 7));
+    // Kept as the table's rows, then computed so that the values SQLite was handed are copied.
+    for (const QString &number : {QStringLiteral("N"), QStringLiteral("N + 0 AS N")}) {
+        const Result result = RunTool({QStringLiteral("sql"), folder.path(),
+            QStringLiteral("SELECT FAM, %1, X FROM T ORDER BY FAM DESC, T.N").arg(number)});
+        QCOMPARE(result.Err, QString());
+        QCOMPARE(result.Out.size(), expected.size());
+        QVERIFY2(result.Out == expected, qPrintable(number));
+    }
 }
 
 void TestPxtool::failuresGoToStandardErrorWithNonZeroExit_data()
