@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -26,22 +27,27 @@ struct CellCopies
     void Prepare(const TRecordSet &rows, const std::vector<int32_t> &ordered, uint64_t used);
     // Copies the stretch that starts at this place of the walk.
     void Fill(size_t from);
-    // The copy of a cell of the row the walk stands on; nullptr when there is none.
+    // The copy of a cell of the row the walk stands on or of the one before (a group is shown
+    // once the next one's first row has been read); nullptr when there is none.
     const CellValue *Find(int row, int column) const
     {
-        if (At < Start || At >= Start + Count || (*Ordered)[At] != row
-            || size_t(column) >= SlotOf.size() || SlotOf[size_t(column)] < 0)
+        if (size_t(column) >= SlotOf.size() || SlotOf[size_t(column)] < 0)
             return nullptr;
-        return &Values[(At - Start) * Columns.size() + size_t(SlotOf[size_t(column)])];
+        for (const size_t at : {At, At - 1})
+            if (at >= Start && at < Start + Count && (*Ordered)[at] == row)
+                return &Values[(at - Start) * Columns.size() + size_t(SlotOf[size_t(column)])];
+        return nullptr;
     }
     bool Ends(size_t at) const { return at == Start + Count; }
 
     size_t At = 0; // where the walk stands
 
 private:
-    // The first stretches are short, so a LIMIT that wants a few rows copies no more.
+    // The first stretches are short, so a LIMIT that wants a few rows copies no more; the
+    // longest stay within a few megabytes however many columns are read.
     static constexpr size_t FirstStretch = 256;
     static constexpr size_t LongestStretch = 32768;
+    static constexpr size_t MostCopiedBytes = size_t(6) << 20;
 
     const TRecordSet *Rows = nullptr;
     const std::vector<int32_t> *Ordered = nullptr;
@@ -57,6 +63,9 @@ private:
 };
 
 namespace {
+
+// A sorted walk over a table this large copies its rows; below it the caches serve as well.
+std::atomic<size_t> CopiedTableBytes = size_t(192) << 20;
 
 constexpr int64_t MSecsPerDay = 86400000;
 const int64_t FirstDayOfEra = QDate(1, 1, 1).toJulianDay(); // origin of stored date-times
@@ -331,7 +340,18 @@ struct Cursor : sqlite3_vtab_cursor
     size_t OrderedAt = 0;
     uint64_t ColumnsUsed = ~uint64_t(0); // as SQLite's colUsed: bit 63 for every later column
 
-    CellCopies Copies; // of the rows of an ordered walk
+    // The rows of an ordered walk lie scattered over the loaded columns: they are fetched a
+    // little ahead of SQLite asking for them, or, over a table too large for the processor's
+    // caches to help, copied a stretch at a time.
+    static constexpr size_t ReadAheadRows = 64;
+    bool Copying = false;
+    CellCopies Copies;
+    void ReadAhead(size_t from)
+    {
+        if (from < Ordered.size())
+            Rows->ReadAhead(
+                Ordered.data() + from, std::min(Ordered.size() - from, ReadAheadRows), ColumnsUsed);
+    }
 
     bool Matches(int row) const { return !TextLookup || Rows->Raw(row, KeyColumn) == Key; }
 
@@ -370,8 +390,10 @@ struct Cursor : sqlite3_vtab_cursor
                 Row = End;
                 return;
             }
-            if (Copies.Ends(OrderedAt))
+            if (Copying && Copies.Ends(OrderedAt))
                 Copies.Fill(OrderedAt);
+            else if (!Copying && OrderedAt % ReadAheadRows == 0)
+                ReadAhead(OrderedAt + ReadAheadRows);
             Row = Ordered[OrderedAt];
             return;
         }
@@ -630,7 +652,14 @@ void OrderWalk(Cursor *cursor, const Source *origin, const std::vector<SqlColumn
     cursor->Mode = Cursor::Walk::Ordered;
     cursor->OrderedAt = 0;
     cursor->Copies.Prepare(*cursor->Rows, rows, cursor->ColumnsUsed);
-    cursor->Copies.Fill(0);
+    cursor->Copying
+        = cursor->Rows->MemoryUsage() >= CopiedTableBytes.load(std::memory_order_relaxed);
+    if (cursor->Copying) {
+        cursor->Copies.Fill(0);
+    } else {
+        cursor->ReadAhead(0);
+        cursor->ReadAhead(Cursor::ReadAheadRows);
+    }
     cursor->Row = rows.empty() ? cursor->End : rows.front();
 }
 
@@ -773,7 +802,7 @@ int Column(sqlite3_vtab_cursor *base, sqlite3_context *context, int column)
     if (origin.LastRow != row)
         origin.RowBefore = std::exchange(origin.LastRow, row);
     const CellValue *copy = nullptr;
-    if (cursor->Mode == Cursor::Walk::Ordered) {
+    if (cursor->Mode == Cursor::Walk::Ordered && cursor->Copying) {
         origin.Copies = &cursor->Copies;
         copy = cursor->Copies.Find(row, column);
     }
@@ -822,6 +851,11 @@ bool ReadNumber(std::string_view text, size_t at, size_t digits, int &value)
 }
 
 } // namespace
+
+size_t SetCopiedTableBytes(size_t bytes)
+{
+    return CopiedTableBytes.exchange(bytes, std::memory_order_relaxed);
+}
 
 CellValue ReadCell(const TRecordSet &rows, int row, int column)
 {
@@ -872,7 +906,9 @@ void CellCopies::Fill(size_t from)
 {
     Start = from;
     Count = std::min(Length, Ordered->size() - std::min(from, Ordered->size()));
-    Length = std::min(2 * Length, LongestStretch);
+    const size_t rowBytes = std::max<size_t>(Columns.size(), 1) * sizeof(CellValue);
+    Length = std::clamp(std::min(2 * Length, MostCopiedBytes / rowBytes), FirstStretch,
+        LongestStretch);
     Keys.clear();
     for (size_t place = 0; place < Count; ++place)
         Keys.push_back(RowOrderKey((*Ordered)[from + place], uint32_t(place)));

@@ -28,6 +28,10 @@ CellValue ReadCell(const TRecordSet &rows, int row, int column);
 
 // Copies of the cells an ordered walk is about to give (see the cursor).
 struct CellCopies;
+// A sorted walk over a table whose record set holds at least this many bytes hands its rows
+// out of such copies (192 MB unless set; tests lower it to walk small tables so). Returns the
+// size it replaces.
+size_t SetCopiedTableBytes(size_t bytes);
 
 // A loaded table as the engine registered it.
 struct Source
