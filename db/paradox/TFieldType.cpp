@@ -2,37 +2,6 @@
 
 #include <array>
 
-TStorageKind StorageKindOf(TFieldType type)
-{
-    switch (type) {
-    case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
-    case TFieldType::ftBCD:
-        return TStorageKind::Float;
-    case TFieldType::ftString:
-    case TFieldType::ftFixedChar:
-    case TFieldType::ftWideString:
-    case TFieldType::ftMemo:
-    case TFieldType::ftFmtMemo:
-    case TFieldType::ftOraClob:
-    case TFieldType::ftGuid:
-    case TFieldType::ftVariant:
-        return TStorageKind::Text;
-    case TFieldType::ftBytes:
-    case TFieldType::ftVarBytes:
-    case TFieldType::ftBlob:
-    case TFieldType::ftGraphic:
-    case TFieldType::ftParadoxOle:
-    case TFieldType::ftDBaseOle:
-    case TFieldType::ftTypedBinary:
-    case TFieldType::ftOraBlob:
-    case TFieldType::ftUnknown:
-        return TStorageKind::Bytes;
-    default:
-        return TStorageKind::Integer;
-    }
-}
-
 QString FieldTypeName(TFieldType type)
 {
     static constexpr std::array names = {"ftUnknown", "ftString", "ftSmallint", "ftInteger",

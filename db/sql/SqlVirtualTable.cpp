@@ -857,33 +857,9 @@ size_t SetCopiedTableBytes(size_t bytes)
     return CopiedTableBytes.exchange(bytes, std::memory_order_relaxed);
 }
 
-CellValue ReadCell(const TRecordSet &rows, int row, int column)
+const CellValue *CopiedCell(const CellCopies &copies, int row, int column)
 {
-    CellValue cell;
-    if (rows.IsNull(row, column))
-        return cell;
-    cell.Null = false;
-    switch (StorageKindOf(rows.Info(column).Type)) {
-    case TStorageKind::Integer:
-        cell.Number = rows.Int(row, column);
-        break;
-    case TStorageKind::Float:
-        cell.Number = std::bit_cast<int64_t>(rows.Float(row, column));
-        break;
-    case TStorageKind::Text:
-    case TStorageKind::Bytes:
-        cell.Bytes = rows.Raw(row, column);
-        break;
-    }
-    return cell;
-}
-
-CellValue CellOf(const Source &source, int row, int column)
-{
-    if (source.Copies)
-        if (const CellValue *copy = source.Copies->Find(row, column))
-            return *copy;
-    return ReadCell(*source.Rows, row, column);
+    return copies.Find(row, column);
 }
 
 void CellCopies::Prepare(const TRecordSet &rows, const std::vector<int32_t> &ordered, uint64_t used)

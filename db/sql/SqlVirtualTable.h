@@ -3,6 +3,7 @@
 #include "db/paradox/TRecordSet.h"
 
 #include <QString>
+#include <bit>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,7 +25,26 @@ struct CellValue
     int64_t Number = 0;
     std::string_view Bytes;
 };
-CellValue ReadCell(const TRecordSet &rows, int row, int column);
+inline CellValue ReadCell(const TRecordSet &rows, int row, int column)
+{
+    CellValue cell;
+    if (rows.IsNull(row, column))
+        return cell;
+    cell.Null = false;
+    switch (StorageKindOf(rows.Info(column).Type)) {
+    case TStorageKind::Integer:
+        cell.Number = rows.Int(row, column);
+        break;
+    case TStorageKind::Float:
+        cell.Number = std::bit_cast<int64_t>(rows.Float(row, column));
+        break;
+    case TStorageKind::Text:
+    case TStorageKind::Bytes:
+        cell.Bytes = rows.Raw(row, column);
+        break;
+    }
+    return cell;
+}
 
 // Copies of the cells an ordered walk is about to give (see the cursor).
 struct CellCopies;
@@ -52,7 +72,14 @@ struct Source
 
 // A cell of a row SQLite has just read: from the copies of the cursor standing on that row when
 // they hold it (no second trip to the table's scattered arrays), else from the table.
-CellValue CellOf(const Source &source, int row, int column);
+const CellValue *CopiedCell(const CellCopies &copies, int row, int column);
+inline CellValue CellOf(const Source &source, int row, int column)
+{
+    if (source.Copies)
+        if (const CellValue *copy = CopiedCell(*source.Copies, row, column))
+            return *copy;
+    return ReadCell(*source.Rows, row, column);
+}
 
 // Registers the table under its name as an eponymous virtual table, replacing one of the same
 // name; SQLite matches table names ignoring ASCII letter case.
