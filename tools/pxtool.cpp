@@ -318,19 +318,36 @@ void AppendCsvRow(std::string &out, const TRecordSet &rows, int r)
     out += "\r\n";
 }
 
-// A stretch of rows at a time is written out in the order the memory holds them, each line kept
-// aside, and the lines are then put out in the rows' own order: a sorted result read so touches
-// its tables front to back instead of at random.
 void PrintCsv(const TRecordSet &rows, const QStringList &header)
 {
     std::string out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toStdString();
-    constexpr int StretchRows = 131072;
+    const auto writeSome = [&out] {
+        if (out.size() > (1 << 20)) {
+            WriteOut(out);
+            out.clear();
+        }
+    };
+    if (!rows.IsSelection()) {
+        for (int r = 0; r < rows.RowCount(); ++r) {
+            AppendCsvRow(out, rows, r);
+            writeSome();
+        }
+        WriteOut(out);
+        return;
+    }
+    // A selection's rows (a sorted result) lie scattered over its tables. A stretch of them at a
+    // time is written in the order the tables keep them, each line kept aside, and the lines
+    // then put out in the rows' own order: the tables are read front to back, not at random.
+    // A stretch is as many rows as about 16 MB of lines hold.
+    constexpr size_t LinesBudget = size_t(16) << 20;
     constexpr size_t ReadAheadRows = 64;
+    int stretch = 16384;
     std::string lines;
-    std::vector<std::pair<size_t, size_t>> placeOf(StretchRows); // start and end in lines
-    for (int first = 0; first < rows.RowCount(); first += StretchRows) {
-        const std::vector<int32_t> order = rows.ReadingOrder(first, StretchRows);
+    std::vector<std::pair<size_t, size_t>> placeOf; // a row's line: start and end in lines
+    for (int first = 0; first < rows.RowCount();) {
+        const std::vector<int32_t> order = rows.ReadingOrder(first, stretch);
         lines.clear();
+        placeOf.resize(order.size());
         for (size_t i = 0; i < order.size(); ++i) {
             if (i % ReadAheadRows == 0 && i + ReadAheadRows < order.size())
                 rows.ReadAhead(order.data() + i + ReadAheadRows,
@@ -339,12 +356,13 @@ void PrintCsv(const TRecordSet &rows, const QStringList &header)
             AppendCsvRow(lines, rows, order[i]);
             placeOf[size_t(order[i] - first)] = {start, lines.size()};
         }
-        for (size_t i = 0; i < order.size(); ++i)
-            out.append(lines, placeOf[i].first, placeOf[i].second - placeOf[i].first);
-        if (out.size() > (1 << 20)) {
-            WriteOut(out);
-            out.clear();
+        for (const auto &[start, end] : placeOf) {
+            out.append(lines, start, end - start);
+            writeSome();
         }
+        first += int(order.size());
+        const size_t lineBytes = std::max<size_t>(lines.size() / order.size(), 1);
+        stretch = int(std::clamp<size_t>(LinesBudget / lineBytes, 1024, 131072));
     }
     WriteOut(out);
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 #include <sqlite3.h>
 
 namespace {
